@@ -1,0 +1,98 @@
+#pragma once
+// Our own implementation, for native Linux builds, of the few Windows API
+// functions the plugin uses. Semantics follow Windows for what the plugin
+// relies on; controls for tests live in win32_controls.h.
+#include <cstddef>
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = unsigned char;
+using WORD = unsigned short;
+using DWORD = std::uint32_t;
+using SHORT = short;
+using UINT = unsigned int;
+using SIZE_T = std::size_t;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPDWORD = DWORD*;
+using PDWORD = DWORD*;
+using HANDLE = void*;
+struct HINSTANCE__;
+using HMODULE = HINSTANCE__*;
+using HINSTANCE = HINSTANCE__*;
+struct HWND__;
+using HWND = HWND__*;
+
+#define WINAPI
+#define TRUE 1
+#define FALSE 0
+
+struct MEMORY_BASIC_INFORMATION {
+    void* BaseAddress;
+    void* AllocationBase;
+    DWORD AllocationProtect;
+    WORD PartitionId;
+    SIZE_T RegionSize;
+    DWORD State;
+    DWORD Protect;
+    DWORD Type;
+};
+using PMEMORY_BASIC_INFORMATION = MEMORY_BASIC_INFORMATION*;
+
+struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID);
+
+constexpr DWORD MEM_COMMIT = 0x1000;
+constexpr DWORD MEM_RESERVE = 0x2000;
+constexpr DWORD MEM_RELEASE = 0x8000;
+constexpr DWORD MEM_FREE = 0x10000;
+constexpr DWORD MEM_PRIVATE = 0x20000;
+constexpr DWORD MEM_MAPPED = 0x40000;
+constexpr DWORD MEM_IMAGE = 0x1000000;
+
+constexpr DWORD PAGE_NOACCESS = 0x01;
+constexpr DWORD PAGE_READONLY = 0x02;
+constexpr DWORD PAGE_READWRITE = 0x04;
+constexpr DWORD PAGE_EXECUTE = 0x10;
+constexpr DWORD PAGE_EXECUTE_READ = 0x20;
+constexpr DWORD PAGE_EXECUTE_READWRITE = 0x40;
+
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_INVALID_ADDRESS = 487;
+
+constexpr UINT MB_OK = 0x0;
+constexpr int IDOK = 1;
+
+constexpr int VK_TAB = 0x09;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_NUMPAD0 = 0x60;
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+HMODULE GetModuleHandleA(LPCSTR moduleName);
+
+SIZE_T VirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION buffer, SIZE_T length);
+LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD protect);
+BOOL VirtualProtect(LPVOID address, SIZE_T size, DWORD newProtect, PDWORD oldProtect);
+BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                    LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
+void Sleep(DWORD milliseconds);
+
+HWND FindWindowA(LPCSTR className, LPCSTR windowName);
+HWND GetForegroundWindow();
+SHORT GetKeyState(int virtualKey);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                               LPCSTR path);
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path);

@@ -1,0 +1,43 @@
+#pragma once
+// The plugin's process-wide shared state. Every field but the mutex is read and
+// written only while the mutex is held.
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+struct ResultKey {
+    std::int32_t key;     // the digit printed in front of the line
+    std::uint32_t formId; // the body the line stands for
+};
+
+// Digit-to-form map of the result box now shown, in print order.
+class ResultKeyMap {
+public:
+    void clear() { m_entries.clear(); }
+    bool empty() const { return m_entries.empty(); }
+    std::size_t size() const { return m_entries.size(); }
+    void append(std::int32_t key, std::uint32_t formId) { m_entries.push_back({key, formId}); }
+    // The first entry whose key equals the digit, if any.
+    std::optional<ResultKey> find(std::int32_t digit) const;
+    const std::vector<ResultKey>& entries() const { return m_entries; }
+
+private:
+    std::vector<ResultKey> m_entries;
+};
+
+struct PluginStateRecord {
+    std::recursive_mutex mutex;
+    bool textInputActive = false;
+    bool resultsBoxOpen = false;
+    bool promptRequested = false;
+    std::int64_t textEditEndedAtNs = 0;
+    std::int64_t starMapOpenedAtNs = 0;
+    std::int64_t lastChoiceAtNs = 0;
+    std::int64_t resultsShownAtNs = 0;
+    std::int64_t lastKeyPollAtNs = 0;
+    std::int64_t lastPromptRequestAtNs = 0;
+    ResultKeyMap resultKeys;
+};
+
+extern PluginStateRecord PluginState;

@@ -1,0 +1,31 @@
+#include "host/ui.h"
+
+#include <cstdint>
+
+#include "host/bindings.h"
+#include "host/engine_string.h"
+
+namespace {
+// Message kind that asks the game's UI queue to close the named menu.
+constexpr std::uint32_t kCloseMenuMessage = 2;
+}  // namespace
+
+bool IsMenuOpen(const char* menuName) {
+    EngineStringHandle name(menuName);
+    void* ui = readHostPointer(HostOffset::HostUi_Singleton);
+    return hostFunction<IsMenuOpenFn>(HostOffset::HostUi_IsMenuOpen)(ui, name.address());
+}
+
+void CloseMenu(const char* menuName) {
+    EngineStringHandle name(menuName);
+    void* queue = readHostPointer(HostOffset::HostUiMessageQueue_Singleton);
+    hostFunction<AddMessageFn>(HostOffset::HostUiMessageQueue_AddMessage)(queue, name.address(),
+                                                                           kCloseMenuMessage);
+}
+
+void PlayUiSound(const std::string& soundName) {
+    if (soundName.empty()) return;
+    std::uint32_t soundId = 0;
+    void* context = reinterpret_cast<void*>(hostAddress(HostOffset::HostAudio_UiSoundContext));
+    hostFunction<PlayUiSoundFn>(HostOffset::HostAudio_PlayUiSound)(&soundId, soundName.c_str(), context, 1.0f);
+}

@@ -1,0 +1,14 @@
+#include <atomic>
+
+#include "plugin/loader_interface.h"
+
+namespace {
+// The loader sends the data-loaded message once; a repeat must not start a
+// second polling thread or register the sinks twice.
+std::atomic<bool> g_dataLoadedHandled{false};
+}  // namespace
+
+HOST_ABI void PluginMessageListener(LoaderMessage* message) {
+    if (message == nullptr || message->type != kDataLoadedMessage) return;
+    if (g_dataLoadedHandled.exchange(true)) return;
+}

@@ -1,0 +1,23 @@
+#include "plugin/plugin_error.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "plugin/descriptor.h"
+#include "win/windows_api.h"
+
+std::string PluginCaption() {
+    const PluginDescriptor& d = ObrixPlugin_Version;
+    std::string caption(d.name, strnlen(d.name, sizeof d.name));
+    caption += " v";
+    caption += std::to_string(d.pluginVersion >> 24);
+    caption += '.';
+    caption += std::to_string((d.pluginVersion >> 16) & 0xFF);
+    return caption;
+}
+
+void ShowPluginError(const std::string& text, bool exitAfter) {
+    const std::string caption = PluginCaption();
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    if (exitAfter) std::exit(0);
+}
