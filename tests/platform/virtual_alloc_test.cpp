@@ -180,11 +180,9 @@ TEST_F(VirtualAllocTest, FreeOfAnythingButWholeAllocationFailsAndKeepsIt) {
     EXPECT_TRUE(VirtualFree(block, 0, MEM_RELEASE));
     EXPECT_FALSE(VirtualFree(block, 0, MEM_RELEASE)) << "second release";
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-}
 
-TEST_F(VirtualAllocTest, ForeignMappingCannotBeReleased) {
     scratch::IsolatedPages foreign(1);
-    EXPECT_FALSE(VirtualFree(foreign.base(), 0, MEM_RELEASE));
+    EXPECT_FALSE(VirtualFree(foreign.base(), 0, MEM_RELEASE)) << "mapping not made by VirtualAlloc";
     foreign.base()[0] = 1;
 }
 
