@@ -44,6 +44,9 @@ void* runThread(void* raw) {
     return nullptr;
 }
 
+// Windows' default stack reservation; the system default here is usually larger.
+constexpr std::size_t kMinimumStackSize = 1024 * 1024;
+
 // Handles are never closed by their owners, so they are plain tokens.
 std::atomic<std::uintptr_t> nextThreadToken{0x1000};
 std::atomic<DWORD> nextThreadId{0x100};
@@ -79,19 +82,14 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-    if ((creationFlags & STACK_SIZE_PARAM_IS_A_RESERVATION) != 0 && stackSize != 0) {
-        std::size_t defaultSize = 0;
-        pthread_attr_getstacksize(&attr, &defaultSize);
-        if (stackSize > defaultSize && pthread_attr_setstacksize(&attr, stackSize) != 0) {
-            pthread_attr_destroy(&attr);
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return nullptr;
-        }
-    }
-    {
-        ThreadLog& log = threadLog();
-        std::lock_guard lock(log.mutex);
-        log.records.push_back({stackSize});
+    std::size_t reservation = 0;
+    pthread_attr_getstacksize(&attr, &reservation);
+    if (reservation < kMinimumStackSize) reservation = kMinimumStackSize;
+    if ((creationFlags & STACK_SIZE_PARAM_IS_A_RESERVATION) != 0 && stackSize > reservation) reservation = stackSize;
+    if (pthread_attr_setstacksize(&attr, reservation) != 0) {
+        pthread_attr_destroy(&attr);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
     auto* request = new StartRequest{start, parameter};
     pthread_t thread;
@@ -101,6 +99,11 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
         delete request;
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
+    }
+    {
+        ThreadLog& log = threadLog();
+        std::lock_guard lock(log.mutex);
+        log.records.push_back({stackSize});
     }
     if (threadId != nullptr) *threadId = nextThreadId.fetch_add(1);
     return reinterpret_cast<HANDLE>(nextThreadToken.fetch_add(4));
