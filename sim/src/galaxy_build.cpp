@@ -180,19 +180,42 @@ void linkForms(GalaxyStore& store, const GalaxyDescription& galaxy) {
     }
 }
 
+// Every third occupied slot is followed by a free one, so a walk in slot
+// order meets free slots between the forms.
+void buildOrderedSlots(GalaxyStore& store, const std::vector<std::pair<std::uint32_t, FormHeader*>>& entries) {
+    const std::uint64_t slotCount = entries.size() + entries.size() / 3 + 1;
+    store.slots = std::make_unique<MapSlot[]>(slotCount);
+    for (std::uint64_t i = 0; i < slotCount; ++i) store.slots[i] = MapSlot{0, 0, nullptr, kEmptySlot, 0};
+    std::uint64_t next = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& [key, form] = entries[i];
+        store.slots[next++] = MapSlot{key, 0, form, static_cast<std::uint32_t>(slotCount), 0};
+        store.orderedIndex.emplace(key, form);
+        if (i % 3 == 2) ++next;
+    }
+    store.slotsInFileOrder = true;
+    store.map->slots = store.slots.get();
+    store.map->slotCount = slotCount;
+    store.map->freeCount = slotCount - entries.size();
+}
+
 void buildMap(GalaxyStore& store, const GalaxyDescription& galaxy) {
     std::vector<std::pair<std::uint32_t, FormHeader*>> entries;
     entries.reserve(galaxy.forms.size() + galaxy.extraSlots.size());
     for (const FormRecord& record : galaxy.forms)
         if (record.listed) entries.emplace_back(record.id, store.byId.at(record.id));
     for (const SlotRecord& slot : galaxy.extraSlots) entries.emplace_back(slot.key, resolve(store, slot.form));
+    store.map = store.arena.make<AllFormsMap>();
+    if (galaxy.slotsInFileOrder) {
+        buildOrderedSlots(store, entries);
+        return;
+    }
     std::uint64_t slotCount = 16;
     while (slotCount < entries.size() + entries.size() / 4 + 1) slotCount *= 2;
     store.slots = std::make_unique<MapSlot[]>(slotCount);
     for (std::uint64_t i = 0; i < slotCount; ++i) store.slots[i] = MapSlot{0, 0, nullptr, kEmptySlot, 0};
     std::uint64_t freeCursor = slotCount - 1;
     for (const auto& [key, form] : entries) insertSlot(store.slots.get(), slotCount, store.seed, key, form, freeCursor);
-    store.map = store.arena.make<AllFormsMap>();
     store.map->slots = store.slots.get();
     store.map->slotCount = slotCount;
     store.map->freeCount = slotCount - entries.size();
@@ -240,6 +263,10 @@ std::size_t Galaxy::formCount() const { return store_->byId.size(); }
 std::size_t Galaxy::containerCount() const { return store_->containers.size(); }
 
 FormHeader* Galaxy::lookup(std::uint32_t id) const {
+    if (store_->slotsInFileOrder) {
+        auto it = store_->orderedIndex.find(id);
+        return it == store_->orderedIndex.end() ? nullptr : it->second;
+    }
     return findSlot(store_->map->slots, store_->map->slotCount, store_->seed, id);
 }
 

@@ -281,6 +281,10 @@ void parseLine(GalaxyDescription& galaxy, ParseState& state, LineReader& reader)
         const std::string& w = single("registry");
         if (w != "none" && w != "present") reader.fail("registry", "expected none or present");
         galaxy.nullPlanetRegistry = (w == "none");
+    } else if (kind == "slots") {
+        const std::string& w = single("slots");
+        if (w != "ordered" && w != "hashed") reader.fail("slots", "expected ordered or hashed");
+        galaxy.slotsInFileOrder = (w == "ordered");
     } else if (kind == "unlist") {
         if (words.empty()) reader.fail("unlist", "name the forms to take out of the map");
         for (const std::string& w : words) state.unlisted.emplace_back(p.id("unlist", w), reader.line);

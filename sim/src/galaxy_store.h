@@ -59,6 +59,9 @@ struct GalaxyStore {
     FormHeader* context = nullptr;
     bool nullAllFormsMap = false;
     bool nullPlanetRegistry = false;
+    // Lookup of a map laid out in file order, where keys are not hashed.
+    std::unordered_map<std::uint32_t, FormHeader*> orderedIndex;
+    bool slotsInFileOrder = false;
 };
 
 }  // namespace hostsim

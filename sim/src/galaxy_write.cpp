@@ -74,6 +74,7 @@ std::string formLine(const FormRecord& form) {
 
 std::string formatGalaxyText(const GalaxyDescription& galaxy) {
     std::string text = "seed " + std::to_string(galaxy.seed) + "\n";
+    if (galaxy.slotsInFileOrder) text += "slots ordered\n";
     for (const FormRecord& form : galaxy.forms) text += formLine(form);
     for (const SlotRecord& slot : galaxy.extraSlots)
         text += "slot key=" + hexId(slot.key) + " form=" + refText(slot.form) + "\n";

@@ -60,6 +60,7 @@ struct GalaxyDescription {
     std::vector<FormRef> planets;        // the registry's array, in order
     bool nullAllFormsMap = false;
     bool nullPlanetRegistry = false;
+    bool slotsInFileOrder = false;       // forms fill the slots in description order
     std::uint64_t seed = 1;              // slot hashing and heap scattering
 };
 
