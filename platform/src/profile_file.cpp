@@ -4,9 +4,10 @@
 // writing edits the file in place, so every line it does not set keeps its
 // bytes, its line end included. New lines end in CR LF.
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,18 +47,31 @@ std::string toNativePath(const char* path) {
     return native;
 }
 
-std::optional<std::string> readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Nothing for a file that cannot be opened or read (a directory, for one);
+// `absent` tells whether it simply is not there.
+std::optional<std::string> readFileBytes(const std::string& path, bool* absent = nullptr) {
+    errno = 0;
+    FileHandle file(std::fopen(path.c_str(), "rb"));
+    if (absent != nullptr) *absent = !file && errno == ENOENT;
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char chunk[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
+    if (std::ferror(file.get())) return std::nullopt;
+    return bytes;
 }
 
 bool writeFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return static_cast<bool>(out);
+    FileHandle file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    return std::fclose(file.release()) == 0 && written;
 }
 
 enum class LineKind { Blank, Section, Entry };
@@ -224,11 +238,7 @@ std::string withEntrySet(const std::string& original, std::string_view section, 
     return bytes;
 }
 
-}  // namespace
-
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                               LPCSTR path) {
-    if (buffer == nullptr || size == 0) return 0;
+DWORD readProfileValue(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size, LPCSTR path) {
     // Listing sections or keys (a null section or key) is not provided.
     if (section == nullptr || key == nullptr || path == nullptr) {
         buffer[0] = '\0';
@@ -249,11 +259,36 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     return copyCut(withoutMatchingQuotes(*profile.lines[*index].value), buffer, size);
 }
 
-BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
+BOOL writeProfileValue(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
     // Deleting a key or a section (a null key or value) is not provided.
     if (section == nullptr || key == nullptr || value == nullptr || path == nullptr) return FALSE;
     const std::string nativePath = toNativePath(path);
-    const std::string original = readFileBytes(nativePath).value_or(std::string());
-    const std::string updated = withEntrySet(original, trimmed(section), trimmed(key), value);
+    bool absent = false;
+    const auto original = readFileBytes(nativePath, &absent);
+    // A file that is there but cannot be read is left alone rather than
+    // replaced by one holding only this key.
+    if (!original && !absent) return FALSE;
+    const std::string updated = withEntrySet(original.value_or(std::string()), trimmed(section), trimmed(key), value);
     return writeFileBytes(nativePath, updated) ? TRUE : FALSE;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                               LPCSTR path) {
+    if (buffer == nullptr || size == 0) return 0;
+    try {
+        return readProfileValue(section, key, defaultValue, buffer, size, path);
+    } catch (...) {  // out of memory: a C interface throws nothing
+        buffer[0] = '\0';
+        return 0;
+    }
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
+    try {
+        return writeProfileValue(section, key, value, path);
+    } catch (...) {
+        return FALSE;
+    }
 }
