@@ -217,6 +217,10 @@ void buildMap(GalaxyStore& store, const GalaxyDescription& galaxy) {
     while (slotCount < entries.size() + entries.size() / 4 + 1) slotCount *= 2;
     store.slots = std::make_unique<MapSlot[]>(slotCount);
     for (std::uint64_t i = 0; i < slotCount; ++i) store.slots[i] = MapSlot{0, 0, nullptr, kEmptySlot, 0};
+    // The game entered its forms as it loaded and created them, in no
+    // particular order of id.
+    std::mt19937_64 random(store.seed ^ 0x51075EEDull);
+    std::shuffle(entries.begin(), entries.end(), random);
     std::uint64_t freeCursor = slotCount - 1;
     for (const auto& [key, form] : entries) insertSlot(store.slots.get(), slotCount, store.seed, key, form, freeCursor);
     store.map->slots = store.slots.get();
