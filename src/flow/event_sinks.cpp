@@ -1,0 +1,91 @@
+#include "flow/event_sinks.h"
+
+#include <mutex>
+#include <new>
+
+#include "flow/clock.h"
+#include "flow/plugin_state.h"
+#include "host/engine_string.h"
+#include "host/ui.h"
+
+namespace {
+// A result box opens this soon after the search showed it, or it is not ours.
+constexpr std::int64_t kResultsBoxOpenWindowNs = 500'000'000;
+
+// Editing started or ended: the star map test is made with the mutex held.
+void onEditEnded() {
+    std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+    if (IsMenuOpen("GalaxyStarMapMenu")) PluginState.textEditEndedAtNs = NowNs();
+    PluginState.textInputActive = false;
+}
+}  // namespace
+
+HOST_ABI void* BSTEventDetail::SinkBase::scalarDeletingDestructor(unsigned flags) {
+    this->~SinkBase();
+    if (flags & 1) ::operator delete(this);
+    return this;
+}
+
+namespace Events {
+
+constinit LumoraSearchEngine_MenuOpenCloseEventClass g_menuOpenCloseSink;
+constinit LumoraSearchEngine_TextInputMenu_StartEditTextClass g_startEditTextSink;
+constinit LumoraSearchEngine_TextInputMenu_EndEditTextClass g_endEditTextSink;
+constinit LumoraSearchEngine_TextInputMenu_InputCanceledClass g_inputCanceledSink;
+
+HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const MenuOpenCloseEvent* event,
+                                                                          void* source) {
+    if (event == nullptr) return 0;
+    {
+        EngineStringHandle starMap("GalaxyStarMapMenu");
+        if (event->menuName == starMap.value()) {
+            if (event->opened) {
+                std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+                PluginState.starMapOpenedAtNs = NowNs();
+            }
+            return 0;
+        }
+    }
+    {
+        EngineStringHandle messageBox("MessageBoxMenu");
+        if (event->menuName == messageBox.value()) {
+            std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+            if (event->opened) {
+                if (IsMenuOpen("GalaxyStarMapMenu") &&
+                    NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
+                    PluginState.resultsBoxOpen = true;
+            } else {
+                PluginState.resultsBoxOpen = false;
+                PluginState.resultKeys.clear();
+            }
+            return 0;
+        }
+    }
+    EngineStringHandle textInput("TextInputMenu");
+    if (event->menuName == textInput.value() && !event->opened) {
+        std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+        PluginState.textInputActive = false;
+    }
+    return 0;
+}
+
+HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_StartEditTextClass::OnEvent(
+    const TextInputMenu_StartEditText*, void*) {
+    std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+    if (IsMenuOpen("GalaxyStarMapMenu")) PluginState.textInputActive = true;
+    return 0;
+}
+
+HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_EndEditTextClass::OnEvent(const TextInputMenu_EndEditText*,
+                                                                                 void*) {
+    onEditEnded();
+    return 0;
+}
+
+HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEvent(
+    const TextInputMenu_InputCanceled*, void*) {
+    onEditEnded();
+    return 0;
+}
+
+}  // namespace Events

@@ -1,0 +1,24 @@
+#pragma once
+// The two hooks patched into the game's code. Each has the signature of the
+// call it replaces and makes that call itself.
+#include <cstdint>
+#include <string>
+
+#include "host/bindings.h"
+
+// Replaces the game's call of its per-frame UI routine; opens the search
+// prompt when the polling thread asked for it.
+HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d);
+
+// Replaces the game's EngineString_Create call for the text input menu's text;
+// runs the search on text that arrives just after editing ended on the map.
+HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t flag);
+
+// Opens the game's text input menu with our texts. Results:
+//   false  the compare instruction is not the one this game build has, or it
+//          could not be patched: the game's function was not called;
+//   true   the game's function was called.
+bool openSearchPrompt(std::string header, std::string defaultText);
+
+// Text captured this long after editing ended (or later) is not a search.
+inline constexpr std::int64_t kCaptureWindowNs = 50'000'000;
