@@ -19,7 +19,7 @@ using LookupFn = void*(SIM_ABI*)(std::uint32_t);
 class SampleGalaxyInImage : public ::testing::Test {
 protected:
     void SetUp() override {
-        hostsim::prepareImage();
+        hostsim::bootGame();
         hostsim::installGalaxy(hostsim::loadGalaxyFile(sampleGalaxyPath()));
         hostsim::clearFormViolations();
     }
@@ -130,7 +130,9 @@ TEST_F(SampleGalaxyInImage, MarkerFlagsAreReadThroughExtraData42) {
         if (!entry) continue;
         void* marker = readAt<void*>(entry, 0x18);
         ASSERT_EQ(marker != nullptr, c.hasData) << std::hex << c.placed;
-        if (marker) EXPECT_EQ((readAt<std::uint8_t>(marker, 0x18) & 0x10) != 0, c.visible) << std::hex << c.placed;
+        if (marker) {
+            EXPECT_EQ((readAt<std::uint8_t>(marker, 0x18) & 0x10) != 0, c.visible) << std::hex << c.placed;
+        }
     }
     EXPECT_EQ(readAt<void*>(lookup(0x200007), 0xC8), nullptr);
 }
@@ -211,7 +213,7 @@ TEST_F(SampleGalaxyInImage, GlobalsPointAtTheContextAndTheLockIsFree) {
 }
 
 TEST(GalaxyGlobals, NullDirectivesLeaveTheGlobalsNullButLookupWorks) {
-    hostsim::prepareImage();
+    hostsim::bootGame();
     hostsim::installGalaxy(hostsim::parseGalaxyText("form 0x149F type=keyword\nform 0x5 type=actor\n"
                                                     "player 0x5\ncontext 0x5\nmap none\nregistry none\n"
                                                     "player none\ncontext none\n"));
@@ -224,7 +226,7 @@ TEST(GalaxyGlobals, NullDirectivesLeaveTheGlobalsNullButLookupWorks) {
 }
 
 TEST(GalaxyGlobals, UnlistedFixedFormIsNotFoundByLookup) {
-    hostsim::prepareImage();
+    hostsim::bootGame();
     std::string text = "form 0x149F type=keyword\nform 0x24DC8 type=keyword\nunlist 0x24DC8\n";
     hostsim::Galaxy& galaxy = hostsim::installGalaxy(hostsim::parseGalaxyText(text));
     EXPECT_NE(gameFunction<LookupFn>(off::LookupById)(0x149F), nullptr);

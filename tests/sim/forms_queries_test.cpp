@@ -22,7 +22,7 @@ using DynamicCastFn = void*(SIM_ABI*)(void*, std::int32_t, const void*, const vo
 class FormQueries : public ::testing::Test {
 protected:
     void SetUp() override {
-        hostsim::prepareImage();
+        hostsim::bootGame();
         hostsim::installGalaxy(hostsim::loadGalaxyFile(sampleGalaxyPath()));
         hostsim::clearFormViolations();
         hostsim::resetFormQueryCalls();
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Misuse>& info) { return info.param.label; });
 
 TEST(FaultyForm, NameAndCastThrowThroughTheGameEntryPoints) {
-    hostsim::prepareImage();
+    hostsim::bootGame();
     hostsim::installGalaxy(hostsim::parseGalaxyText("form 0x149F type=keyword name=\"Charted\"\n"
                                                     "form 0x77 type=location name=\"Broken\" keywords=0x149F fault=1\n"));
     void* faulty = gameFunction<LookupFn>(off::LookupById)(0x77);
@@ -185,7 +185,7 @@ TEST(FaultyForm, NameAndCastThrowThroughTheGameEntryPoints) {
 }
 
 TEST(EngineStringFlags, DisplayNameWithoutNarrowTextCarriesFlag02) {
-    hostsim::prepareImage();
+    hostsim::bootGame();
     hostsim::installGalaxy(hostsim::parseGalaxyText(
         "form 0x5 type=actor displayname=\"Wide Name Only\" displayname-flags=0x02\nplayer 0x5\n"));
     auto* container = readAt<std::uint8_t*>(globalPointer(off::PlayerCharacter), 0xC8);

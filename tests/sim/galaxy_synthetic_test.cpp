@@ -52,7 +52,7 @@ TEST(SyntheticGalaxy, TinyRequestsStillGiveAValidGalaxy) {
 }
 
 TEST(SyntheticGalaxy, EveryListedFormIsFoundThroughTheChainsAndNothingElse) {
-    hostsim::prepareImage();
+    hostsim::bootGame();
     const hostsim::GalaxyDescription description = hostsim::generateSyntheticGalaxy(options(100000, 2000));
     hostsim::Galaxy& galaxy = hostsim::installGalaxy(description);
     using LookupFn = void*(SIM_ABI*)(std::uint32_t);
@@ -70,7 +70,7 @@ TEST(SyntheticGalaxy, EveryListedFormIsFoundThroughTheChainsAndNothingElse) {
 }
 
 TEST(SyntheticGalaxy, SlotOrderIsUnrelatedToIdsAndAddresses) {
-    hostsim::prepareImage();
+    hostsim::bootGame();
     hostsim::installGalaxy(hostsim::generateSyntheticGalaxy(options(50000, 500)));
     void* map = globalPointer(hostsim::form_offsets::AllFormsMap);
     auto* slots = readAt<std::uint8_t*>(map, 0x10);
