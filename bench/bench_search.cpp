@@ -1,0 +1,148 @@
+// The whole search over large synthetic galaxies, against the host-call
+// floor: the same walk and the same host queries per candidate, without
+// matching, ordering or text. Each search is reported as a ratio to the floor
+// measured in the same iterations, with warm and with cold caches.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/bindings.h"
+#include "hostsim/boot.h"
+#include "hostsim/galaxy.h"
+#include "search/candidate_collection.h"
+#include "search/form_queries.h"
+#include "search/host_layout.h"
+#include "search/host_lock_guard.h"
+#include "search/run_search.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void useGalaxyOf(std::size_t formCount) {
+    static std::size_t installed = 0;
+    if (installed == formCount) return;
+    static const bool booted = [] {
+        hostsim::bootGame();
+        bindHostImage();
+        return true;
+    }();
+    (void)booted;
+    hostsim::SyntheticGalaxyOptions options;
+    options.formCount = formCount;
+    options.planetCount = 2000;
+    options.seed = 77;
+    hostsim::installGalaxy(hostsim::generateSyntheticGalaxy(options));
+    installed = formCount;
+}
+
+// Pushes the galaxy out of every cache level by touching a buffer well
+// larger than the last-level cache.
+void evictCaches() {
+    static std::vector<std::uint64_t> buffer(64u << 20 >> 3);
+    for (std::size_t i = 0; i < buffer.size(); i += 8) buffer[i] += i;
+    benchmark::ClobberMemory();
+}
+
+std::size_t nameSize(void* form) { return formDisplayNameView(form).size(); }
+
+void* queryForm(std::uintptr_t offset, void* form) {
+    return hostFunction<FormQueryFn>(offset)(nullptr, 0, form);
+}
+
+// Every host query the search makes for every candidate that survives to
+// the end, in the search's order, but no name is matched.
+std::size_t hostCallFloor() {
+    SearchForms forms;
+    forms.ancestorKeyword = HostStartup.lookupById(kAncestorKeywordFormId);
+    forms.context = readHostPointer(HostOffset::HostGlobal_LocationContext);
+    forms.firstEligibility = HostStartup.lookupById(kFirstEligibilityFormId);
+    forms.secondEligibility = HostStartup.lookupById(kSecondEligibilityFormId);
+    HostLockGuard lock(reinterpret_cast<void*>(hostAddress(HostOffset::HostForms_AllFormsLock)));
+
+    std::size_t work = 0;
+    const void* map = readHostPointer(HostOffset::HostForms_AllFormsMap);
+    const auto* slots = readHostField<const AllFormsSlot*>(map, HostLayout::MapSlots);
+    const auto count = readHostField<std::uint64_t>(map, HostLayout::MapSlotCount);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const AllFormsSlot& slot = slots[i];
+        if (slot.chain == kEmptySlotChain || slot.key == 0 || slot.key == 0xFFFFFFFF || slot.form == nullptr) continue;
+        void* placed = slot.form;
+        if (formTypeCode(placed) != HostLayout::TypePlacedObject) continue;
+        void* base = readHostField<void*>(placed, HostLayout::PlacedBase);
+        if (base == nullptr || hostFormId(base) == 0 || hostFormId(base) == 0xFFFFFFFF) continue;
+        if (isMapMarkerBase(base)) {
+            if (readHostField<std::uint32_t>(placed, HostLayout::FormFlags) & HostLayout::FlagHiddenMarker) continue;
+            if (hostFunction<IsFilteredFn>(HostOffset::HostLocation_IsFiltered)(nullptr, 0, placed)) continue;
+            if (!isStarMapVisibleMarker(placed)) continue;
+        } else if (!isKeywordEligible(base, placed, forms.context, forms.firstEligibility, forms.secondEligibility)) {
+            continue;
+        }
+        if ((hostFormId(placed) >> 24) == 0xFF && queryForm(HostOffset::HostLocation_GetAltForm, placed) == nullptr)
+            continue;
+        void* primary = hostFunction<NamedFormFn>(HostOffset::HostLocation_GetNamedForm)(placed);
+        work += nameSize(primary);
+        void* target = queryForm(HostOffset::HostLocation_GetLinkedForm, placed);
+        work += nameSize(target);
+        work += nameSize(readHostField<void*>(placed, HostLayout::PlacedAux));
+        work += nameSize(queryForm(HostOffset::HostLocation_GetAltForm, placed));
+        void* parent = target != nullptr ? queryForm(HostOffset::HostForm_GetParentForm, target) : nullptr;
+        work += nameSize(parent);
+        void* ancestor = parent != nullptr ? findAncestorWithKeyword(parent, forms.ancestorKeyword) : nullptr;
+        if (ancestor == nullptr) ancestor = findAncestorWithKeyword(primary, forms.ancestorKeyword);
+        work += nameSize(ancestor);
+    }
+    for (void* planet : collectPlanetForms()) {
+        work += nameSize(planet);
+        void* parent = queryForm(HostOffset::HostForm_GetParentForm, planet);
+        work += nameSize(parent);
+        work += nameSize(findAncestorWithKeyword(parent, forms.ancestorKeyword));
+    }
+    return work;
+}
+
+template <typename Work>
+double secondsOf(bool cold, Work work) {
+    if (cold) evictCaches();
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Args: form count, cold caches (0/1). The timed figure is the search; the
+// floor runs in the same iterations, just before it.
+void runAgainstFloor(benchmark::State& state, const char* searchText) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0;
+    double floorSeconds = 0, searchSeconds = 0;
+    for (auto _ : state) {
+        floorSeconds += secondsOf(cold, [] { benchmark::DoNotOptimize(hostCallFloor()); });
+        const double search = secondsOf(cold, [&] { runSearch(searchText); });
+        searchSeconds += search;
+        state.SetIterationTime(search);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["floor_ms"] = floorSeconds / n * 1e3;
+    state.counters["search_ms"] = searchSeconds / n * 1e3;
+    state.counters["ratio_to_floor"] = searchSeconds / floorSeconds;
+}
+
+void BM_SelectiveSearch(benchmark::State& state) { runAgainstFloor(state, "Nyxdri"); }
+void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "a"); }
+
+void configure(benchmark::internal::Benchmark* b) {
+    for (std::int64_t forms : {100'000, 1'000'000})
+        for (std::int64_t cold : {0, 1}) b->Args({forms, cold});
+    b->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SelectiveSearch)->Apply(configure);
+BENCHMARK(BM_OneLetterSearch)->Apply(configure);
+
+BENCHMARK_MAIN();

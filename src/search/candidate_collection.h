@@ -1,0 +1,29 @@
+#pragma once
+// Walks the game's forms for location and planet candidates whose names hit.
+#include <vector>
+
+#include "search/result_entry.h"
+#include "search/search_terms.h"
+
+// The fixed forms and the context object resolved at the start of a search.
+struct SearchForms {
+    void* ancestorKeyword = nullptr;
+    void* context = nullptr;
+    void* firstEligibility = nullptr;
+    void* secondEligibility = nullptr;
+};
+
+struct CollectedCandidates {
+    std::vector<ResultEntry> entries;  // all locations, then all planets
+    bool anyKeywordMatched = false;
+};
+
+// Appends the location candidates of the all-forms map (nothing when the map
+// is null). The caller holds the all-forms lock. Host calls and allocations
+// may throw.
+void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
+                               bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected);
+
+// Appends the planet candidates of the planet registry, in registry order.
+void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
+                             CollectedCandidates& collected);

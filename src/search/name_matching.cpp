@@ -1,0 +1,86 @@
+#include "search/name_matching.h"
+
+#include <cstddef>
+
+#include "search/scratch_text.h"
+
+namespace {
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+
+std::size_t findTerm(std::string_view term, std::string_view name) {
+    if (term.size() > name.size()) return kNotFound;
+    return name.find(term);
+}
+
+void recordHit(MatchInfo& info, std::size_t position, bool beginsWord) {
+    if (beginsWord) info.wordStartMatch = true;
+    if (info.firstMatchPos < 0) info.firstMatchPos = static_cast<std::int32_t>(position);
+}
+
+bool contains(std::string_view text, std::string_view part) { return text.find(part) != kNotFound; }
+
+struct RemovalStep {
+    char removed;
+    MatchKind kind;
+};
+// Cumulative: each step works on the strings the previous steps stripped.
+constexpr RemovalStep kRemovalSteps[] = {
+    {' ', MatchKind::IgnoringSpaces},
+    {'\'', MatchKind::IgnoringApostrophes},
+    {'-', MatchKind::IgnoringHyphens},
+};
+
+}  // namespace
+
+MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& info) {
+    if (std::size_t p = findTerm(term, name); p != kNotFound) {
+        recordHit(info, p, p == 0 || name[p - 1] == ' ');
+        return MatchKind::Substring;
+    }
+
+    ScratchText strippedTerm(term);
+    ScratchText strippedName(name);
+    for (const RemovalStep& step : kRemovalSteps) {
+        const bool termChanged = strippedTerm.removeAll(step.removed);
+        const bool nameChanged = strippedName.removeAll(step.removed);
+        // Unchanged strings give the same miss as the step before.
+        if (!termChanged && !nameChanged) continue;
+        if (std::size_t p = findTerm(strippedTerm.view(), strippedName.view()); p != kNotFound) {
+            recordHit(info, p, p == 0);
+            return step.kind;
+        }
+    }
+
+    const std::string_view t = strippedTerm.view();
+    const std::string_view n = strippedName.view();
+    if (const std::size_t p = n.find("varuun"); p != kNotFound && contains(t, "varun")) {
+        recordHit(info, p, p == 0);
+        return MatchKind::KnownAlias;
+    }
+
+    if (info.keywordEligible) {
+        MatchKind keyword = MatchKind::NoMatch;
+        if (contains(t, "beaco"))
+            keyword = MatchKind::BeaconKeyword;
+        else if (contains(t, "outp"))
+            keyword = MatchKind::OutpostKeyword;
+        else if (contains(t, "decor"))
+            keyword = MatchKind::DecorKeyword;
+        if (keyword != MatchKind::NoMatch) {
+            info.keywordMatched = true;
+            return keyword;
+        }
+    }
+    return MatchKind::NoMatch;
+}
+
+MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name) {
+    ScratchText loweredName(name);
+    loweredName.lowerCase();
+    if (!loweredTerms.excludeTerm.empty() &&
+        matchTerm(loweredTerms.excludeTerm, loweredName.view(), info) != MatchKind::NoMatch)
+        return MatchKind::Excluded;
+    if (!loweredTerms.includeTerm.empty()) return matchTerm(loweredTerms.includeTerm, loweredName.view(), info);
+    return MatchKind::NoMatch;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Tests one name of a candidate against the player's terms.
+#include <string_view>
+
+#include "search/match_info.h"
+#include "search/search_terms.h"
+
+// Tests one term (already lower-cased) against one lower-cased name. Works on
+// its own copies: neither string is changed for later tests.
+MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& info);
+
+// Lower-cases its own copy of the name, then: Excluded when the exclude term
+// hits it, else the include term's result (NoMatch for an empty include term).
+MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name);

@@ -1,0 +1,105 @@
+#include "search/result_ordering.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <string_view>
+
+#include "search/exchange_pass.h"
+
+namespace {
+
+constexpr std::string_view kOverlayTemplateName = "Outpost overlay template";
+
+// One pass: among the entries `inDomain` accepts, x is exchanged before y when
+// key(x) < key(y). Entries outside the domain are never exchanged, so the
+// pass acts on the domain's entries as if they stood side by side.
+template <typename InDomain, typename Key>
+void runExchangePass(const std::vector<ResultEntry>& entries, std::vector<std::uint32_t>& order, InDomain inDomain,
+                     Key key) {
+    std::vector<std::uint32_t> positions;
+    std::vector<std::int64_t> keys;
+    for (std::uint32_t p = 0; p < order.size(); ++p) {
+        const ResultEntry& entry = entries[order[p]];
+        if (!inDomain(entry)) continue;
+        positions.push_back(p);
+        keys.push_back(key(entry));
+    }
+    const std::vector<std::uint32_t> passOrder = exchangePassOrder(keys);
+    std::vector<std::uint32_t> moved(positions.size());
+    for (std::size_t k = 0; k < positions.size(); ++k) moved[k] = order[positions[passOrder[k]]];
+    for (std::size_t k = 0; k < positions.size(); ++k) order[positions[k]] = moved[k];
+}
+
+// Flag keys: the entry with the flag is the smaller.
+std::int64_t flagFirst(bool flag) { return flag ? 0 : 1; }
+
+}  // namespace
+
+NameHitGroups findNameHitGroups(const std::vector<ResultEntry>& entries) {
+    NameHitGroups groups;
+    for (const ResultEntry& entry : entries) {
+        groups.anyPrimary |= entry.primaryNameHit;
+        groups.anySecondary |= entry.secondaryNameHit;
+        groups.anyTertiary |= entry.tertiaryNameHit;
+    }
+    return groups;
+}
+
+void orderByKeywordEligibility(std::vector<ResultEntry>& entries) {
+    std::stable_partition(entries.begin(), entries.end(),
+                          [](const ResultEntry& e) { return e.extraName == kOverlayTemplateName; });
+    std::stable_partition(entries.begin(), entries.end(), [](const ResultEntry& e) { return e.keywordEligible; });
+}
+
+void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups) {
+    if (entries.size() < 2) return;
+    std::vector<std::uint32_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0u);
+
+    const auto all = [](const ResultEntry&) { return true; };
+    const auto byWordStart = [](const ResultEntry& e) { return flagFirst(e.wordStartMatch); };
+    const auto byPosition = [](const ResultEntry& e) { return std::int64_t{e.firstMatchPos}; };
+
+    if (groups.anyPrimary) {
+        runExchangePass(entries, order, all, [](const ResultEntry& e) { return flagFirst(e.primaryNameHit); });
+        runExchangePass(entries, order, [](const ResultEntry& e) { return e.primaryNameHit; }, byWordStart);
+        runExchangePass(entries, order, [](const ResultEntry& e) { return e.primaryNameHit && e.wordStartMatch; },
+                        byPosition);
+    }
+    if (groups.anySecondary) {
+        runExchangePass(entries, order, [](const ResultEntry& e) { return !e.primaryNameHit; },
+                        [](const ResultEntry& e) { return flagFirst(e.secondaryNameHit); });
+        runExchangePass(entries, order, [](const ResultEntry& e) { return !e.primaryNameHit && e.secondaryNameHit; },
+                        byWordStart);
+        runExchangePass(
+            entries, order,
+            [](const ResultEntry& e) { return !e.primaryNameHit && e.secondaryNameHit && e.wordStartMatch; },
+            byPosition);
+    }
+    if (groups.anyTertiary) {
+        runExchangePass(entries, order, [](const ResultEntry& e) { return !e.primaryNameHit && !e.secondaryNameHit; },
+                        [](const ResultEntry& e) { return flagFirst(e.tertiaryNameHit); });
+        runExchangePass(
+            entries, order,
+            [](const ResultEntry& e) { return !e.primaryNameHit && !e.secondaryNameHit && e.tertiaryNameHit; },
+            byWordStart);
+        runExchangePass(entries, order,
+                        [](const ResultEntry& e) {
+                            return !e.primaryNameHit && !e.secondaryNameHit && e.tertiaryNameHit && e.wordStartMatch;
+                        },
+                        byPosition);
+    }
+
+    std::vector<ResultEntry> ordered;
+    ordered.reserve(entries.size());
+    for (std::uint32_t index : order) ordered.push_back(std::move(entries[index]));
+    entries = std::move(ordered);
+}
+
+void orderResults(std::vector<ResultEntry>& entries, bool anyKeywordMatched, NameHitGroups groups) {
+    if (anyKeywordMatched)
+        orderByKeywordEligibility(entries);
+    else
+        orderByNameHits(entries, groups);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The text of the results box and the digit that selects each printed line.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/placeholder.h"
+#include "config/ui_texts.h"
+#include "flow/plugin_state.h"
+#include "search/result_entry.h"
+#include "search/search_terms.h"
+
+struct ResultLine {
+    std::string text;  // ends with a newline
+    std::uint32_t formId = 0;
+};
+
+inline constexpr std::size_t kMaxResultLines = 10;
+inline constexpr std::size_t kReducedLocationLines = 5;
+
+struct ResultsListing {
+    std::string text;
+    ResultKeyMap keys;  // one per printed line, in print order
+};
+
+// `ordered` is the list after ordering, `collected` the same entries in
+// collection order; the location lines follow the first, the planet lines the
+// second. `searchText` is the text as received.
+ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
+                                   const SplitSearchTerms& terms, const std::string& searchText,
+                                   const PlaceholderParts& countParts, const UiTextsRecord& texts);

@@ -1,0 +1,101 @@
+#include "search/run_search.h"
+
+#include <mutex>
+#include <optional>
+
+#include "config/placeholder.h"
+#include "config/settings.h"
+#include "config/ui_texts.h"
+#include "flow/clock.h"
+#include "flow/plugin_state.h"
+#include "host/bindings.h"
+#include "host/ui.h"
+#include "search/candidate_collection.h"
+#include "search/form_queries.h"
+#include "search/host_lock_guard.h"
+#include "search/message_box.h"
+#include "search/result_ordering.h"
+#include "search/results_listing.h"
+#include "search/search_messages.h"
+
+namespace {
+
+// The fixed forms and the context object, or the box that reports the first
+// one missing.
+std::optional<SearchForms> resolveSearchForms(const char*& missingMessage) {
+    SearchForms forms;
+    forms.ancestorKeyword = HostStartup.lookupById(kAncestorKeywordFormId);
+    if (forms.ancestorKeyword == nullptr) {
+        missingMessage = kMissingAncestorKeywordMessage;
+        return std::nullopt;
+    }
+    forms.context = readHostPointer(HostOffset::HostGlobal_LocationContext);
+    if (forms.context == nullptr) {
+        missingMessage = kMissingLocationContextMessage;
+        return std::nullopt;
+    }
+    forms.firstEligibility = HostStartup.lookupById(kFirstEligibilityFormId);
+    if (forms.firstEligibility == nullptr) {
+        missingMessage = kMissingFirstEligibilityFormMessage;
+        return std::nullopt;
+    }
+    forms.secondEligibility = HostStartup.lookupById(kSecondEligibilityFormId);
+    if (forms.secondEligibility == nullptr) {
+        missingMessage = kMissingSecondEligibilityFormMessage;
+        return std::nullopt;
+    }
+    return forms;
+}
+
+}  // namespace
+
+void runSearch(std::string text) {
+    PlayUiSound("UIMenuGeneralOK");
+    if (text.empty()) {
+        showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
+        return;
+    }
+    const SplitSearchTerms terms = splitSearchText(text);
+    PlaceholderParts countParts;
+    splitAtPlaceholder(UiTexts.foundMatches, countParts);
+
+    const char* missingMessage = nullptr;
+    const std::optional<SearchForms> forms = resolveSearchForms(missingMessage);
+    if (!forms) {
+        showMessageBox(UiTexts.searchResults, missingMessage);
+        return;
+    }
+
+    // Held until the box call has returned, on every path.
+    HostLockGuard allFormsLock(reinterpret_cast<void*>(hostAddress(HostOffset::HostForms_AllFormsLock)));
+
+    CollectedCandidates collected;
+    std::optional<ResultsListing> listing;
+    try {
+        collectLocationCandidates(terms.lowered, *forms, Settings.skipNonStarMapVisibleMapMarkers, collected);
+        // The game must never see an exception: one out of the planet walk,
+        // the ordering or the text ends the search the same way as one out of
+        // the location walk.
+        collectPlanetCandidates(terms.lowered, *forms, collected);
+        if (!collected.entries.empty()) {
+            std::vector<ResultEntry> inCollectionOrder = collected.entries;
+            orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
+            listing = buildResultsListing(collected.entries, inCollectionOrder, terms, text, countParts, UiTexts);
+        }
+    } catch (...) {
+        collected.entries.clear();
+        showMessageBox(UiTexts.searchResults, kLocationWalkFailedMessage);
+        return;
+    }
+
+    if (!listing) {
+        showMessageBox(UiTexts.searchResults, UiTexts.noMatchesFound);
+        return;
+    }
+    {
+        std::lock_guard state(PluginState.mutex);
+        PluginState.resultKeys = std::move(listing->keys);
+        PluginState.resultsShownAtNs = NowNs();
+    }
+    showMessageBox(UiTexts.searchResults, listing->text);
+}

@@ -1,0 +1,24 @@
+#include "search/star_map_focus.h"
+
+#include "host/bindings.h"
+#include "host/engine_string.h"
+#include "host/ui.h"
+#include "search/host_layout.h"
+
+namespace {
+constexpr const char* kStarMapMenu = "GalaxyStarMapMenu";
+constexpr const char* kBodyFocusRequest = "SetBodyFocusForQuest";
+}  // namespace
+
+bool FocusStarMapOnBody(void* form) {
+    if (form == nullptr) return false;
+    EngineStringHandle menu(kStarMapMenu);
+    EngineStringHandle request(kBodyFocusRequest);
+    const bool open = IsMenuOpen(kStarMapMenu);
+    void* queue = readHostPointer(HostOffset::HostUiMessageQueue_Singleton);
+    const auto* formId = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(form) +
+                                                                 HostLayout::FormId);
+    hostFunction<SendRequestFn>(HostOffset::HostUiMessageQueue_SendRequest)(queue, menu.value(), open,
+                                                                             request.value(), formId);
+    return true;
+}
