@@ -121,7 +121,7 @@ TEST_F(Stubs, FocusRequestWithABadQueueOrNoPayloadIsRefused) {
 }
 
 TEST_F(Stubs, HostLockThroughTheImageIsBalancedAfterAcquireAndRelease) {
-    HostLockObject& lock = allFormsLock();
+    HostLockObject lock;
     gameFunction<LockFn>(offsets::HostLock_Acquire)(&lock);
     EXPECT_FALSE(isBalanced(lock));
     gameFunction<LockFn>(offsets::HostLock_Release)(&lock);
