@@ -96,22 +96,4 @@ TEST_F(SinkSlots, SlotZeroDestroysAndFreesOnlyWhenBitZeroIsSet) {
     EXPECT_EQ(ownedSlotZero(owned, 1), static_cast<void*>(owned));
 }
 
-TEST_F(SinkSlots, SimulatorDeliveryReachesOnlyTheSinkOfThatSource) {
-    hostsim::openMenu("GalaxyStarMapMenu");
-    registerEventSinks();
-    PluginState.textEditEndedAtNs = 0;
-
-    EXPECT_EQ(hostsim::deliverTextInputEvent(hostsim::EventSourceKind::StartEditText), 1u);
-    EXPECT_TRUE(PluginState.textInputActive);
-    EXPECT_EQ(PluginState.textEditEndedAtNs, 0);
-
-    EXPECT_EQ(hostsim::deliverTextInputEvent(hostsim::EventSourceKind::InputCanceled), 1u);
-    EXPECT_FALSE(PluginState.textInputActive);
-    EXPECT_NE(PluginState.textEditEndedAtNs, 0);
-
-    PluginState.starMapOpenedAtNs = 0;
-    EXPECT_EQ(hostsim::deliverMenuOpenClose("GalaxyStarMapMenu", true), 1u);
-    EXPECT_NE(PluginState.starMapOpenedAtNs, 0);
-}
-
 }  // namespace
