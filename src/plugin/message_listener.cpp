@@ -1,5 +1,6 @@
 #include <atomic>
 
+#include "config/load_configuration.h"
 #include "plugin/loader_interface.h"
 
 namespace {
@@ -11,4 +12,5 @@ std::atomic<bool> g_dataLoadedHandled{false};
 HOST_ABI void PluginMessageListener(LoaderMessage* message) {
     if (message == nullptr || message->type != kDataLoadedMessage) return;
     if (g_dataLoadedHandled.exchange(true)) return;
+    loadConfiguration();
 }

@@ -3,6 +3,9 @@
 // length at 0x08 (64 bits), flags at 0x14 (8 bits), NUL-terminated text at 0x18.
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "hostsim/abi.h"
 
 namespace hostsim {
 
@@ -25,5 +28,19 @@ struct EngineStringLedger {
 };
 EngineStringLedger engineStringLedger();
 bool engineStringLedgerBalanced();
+
+// Texts of handles the plugin created and has not yet released, one entry
+// per outstanding reference.
+std::vector<std::string> outstandingEngineStrings();
+// True when the plugin holds at least one reference to the handle.
+bool engineStringHeld(EngineStringHandle handle);
+// True when the handle is an entry of the game's string pool.
+bool isEngineString(EngineStringHandle handle);
+void resetEngineStringLedger();
+
+// The game's own EngineString_Create and EngineString_Release as they sit
+// behind the stubs (Microsoft x64).
+SIM_ABI void* createEngineString(EngineStringHandle* out, const char* text, std::uint8_t flag);
+SIM_ABI void releaseEngineString(EngineStringHandle* handle);
 
 }  // namespace hostsim

@@ -20,3 +20,18 @@ inline bool isBalanced(const HostLockObject& lock) {
 }
 
 }  // namespace hostsim
+
+#include "hostsim/abi.h"
+
+namespace hostsim {
+
+// The game's HostLock_Acquire and HostLock_Release as they sit behind the
+// stubs (Microsoft x64). A release by a thread that does not own the lock is
+// reported as a violation and changes nothing.
+SIM_ABI void acquireHostLock(HostLockObject* lock);
+SIM_ABI void releaseHostLock(HostLockObject* lock);
+
+// The lock over the game's all-forms map, at its offset in the image.
+HostLockObject& allFormsLock();
+
+}  // namespace hostsim

@@ -1,0 +1,67 @@
+// The game executable: boots its image, loads the plugin from the loader's
+// plugin folder as the loader would, sends the loader's messages and runs a
+// few frames through both call sites. Every effect is printed as it happens.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "hostsim/boot.h"
+#include "hostsim/call_sites.h"
+#include "hostsim/engine_strings.h"
+#include "hostsim/game_thread.h"
+#include "hostsim/loader.h"
+#include "hostsim/transcript.h"
+#include "version_resource.h"
+
+namespace {
+
+constexpr const char* kPluginPath = "Data\\Obrix\\Plugins\\LumoraSearchEngine.dll";
+
+int runGame() {
+    using namespace hostsim;
+    setTranscriptEcho([](const std::string& line) {
+        std::fputs(line.c_str(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    });
+    bootGame();
+
+    HMODULE plugin = LoadLibraryA(kPluginPath);
+    if (plugin == nullptr) {
+        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" +
+                             std::to_string(GetLastError()) + ")");
+        return 2;
+    }
+    recordTranscriptLine("loader: loaded " + quoted(kPluginPath));
+    auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
+    auto load = reinterpret_cast<PluginLoadEntry>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
+
+    const VersionResourceReport version = readVersionResource(kPluginPath);
+    for (const auto& line : version.lines) recordTranscriptLine(line);
+
+    const PluginLoadOutcome outcome = loadPlugin(descriptor, load);
+    if (!outcome.loadReturned) return 3;
+    for (std::uint32_t type : {0u, 1u, 2u, 3u}) sendLoaderMessage(type);
+
+    // A few frames on this thread, the game's main thread, and one string made
+    // at the capture site, as the game does all the time.
+    for (int frame = 0; frame < 3; ++frame) stepFrame();
+    passCaptureSite("Halcyra");
+
+    const bool balanced = engineStringLedgerBalanced();
+    recordTranscriptLine(std::string("game: engine strings ") + (balanced ? "balanced" : "unbalanced"));
+    const bool clean = violations().empty() && version.found && balanced;
+    recordTranscriptLine(clean ? "game: session ended cleanly" : "game: session ended with problems");
+    return clean ? 0 : 4;
+}
+
+}  // namespace
+
+int main() {
+    const int code = runGame();
+    std::fflush(stdout);
+    // The plugin's threads run until the process ends, as in the game.
+    ExitProcess(static_cast<UINT>(code));
+}

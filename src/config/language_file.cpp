@@ -1,0 +1,49 @@
+#include <string>
+
+#include "config/profile_strings.h"
+#include "config/ui_texts.h"
+
+namespace {
+
+constexpr const char* kLanguageBaseName = "LumoraSearchEngineLang";
+constexpr const char* kSection = "General";
+
+struct LanguageKey {
+    const char* key;
+    std::string UiTextsRecord::*field;
+};
+
+// In the order the keys are read and, for a new file, written.
+const LanguageKey kLanguageKeys[] = {
+    {"sSearch", &UiTextsRecord::search},
+    {"sSearchResults", &UiTextsRecord::searchResults},
+    {"sSearchResultsLocations", &UiTextsRecord::searchResultsLocations},
+    {"sSearchResultsPlanets", &UiTextsRecord::searchResultsPlanets},
+    {"sTextInputMenuHeader", &UiTextsRecord::textInputMenuHeader},
+    {"sTextInputMenuDefaultText", &UiTextsRecord::textInputMenuDefaultText},
+    {"sFoundMatches", &UiTextsRecord::foundMatches},
+    {"sNoMatchesFound", &UiTextsRecord::noMatchesFound},
+};
+
+// The built-in text of the field, not whatever the record holds now.
+void writeDefault(const LanguageKey& entry) {
+    const UiTextsRecord defaults;
+    writeProfileString(kLanguageBaseName, kSection, entry.key, defaults.*entry.field, "");
+}
+
+}  // namespace
+
+void loadLanguageFile() {
+    if (!profileFileExists(kLanguageBaseName, "")) {
+        for (const LanguageKey& entry : kLanguageKeys) writeDefault(entry);
+        return;
+    }
+    for (const LanguageKey& entry : kLanguageKeys) {
+        std::string text = readProfileString(kLanguageBaseName, kSection, entry.key, "");
+        if (text.empty()) {
+            writeDefault(entry);
+        } else {
+            UiTexts.*entry.field = std::move(text);
+        }
+    }
+}

@@ -1,0 +1,11 @@
+#include "config/load_configuration.h"
+
+#include "config/settings.h"
+#include "config/ui_texts.h"
+
+void loadConfiguration() {
+    Settings = SettingsRecord{};
+    resetUiTextsToDefaults();
+    loadSettingsFile();
+    loadLanguageFile();
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The plugin's two user settings, read from the settings file once at start-up.
+#include <cstdint>
+
+struct SettingsRecord {
+    std::uint32_t textInputMenuHotkey = 0x51;  // Windows virtual-key code, the Q key by default
+    bool skipNonStarMapVisibleMapMarkers = true;
+};
+
+extern SettingsRecord Settings;
+
+// Reads LumoraSearchEngine.ini into Settings, writing back missing or empty keys.
+void loadSettingsFile();

@@ -1,0 +1,49 @@
+#include <string>
+
+#include "config/hotkey_conversion.h"
+#include "config/profile_strings.h"
+#include "config/settings.h"
+
+SettingsRecord Settings;
+
+namespace {
+
+constexpr const char* kSettingsBaseName = "LumoraSearchEngine";
+constexpr const char* kSection = "General";
+constexpr const char* kHotkeyKey = "iTextInputMenuHotkey";
+constexpr const char* kHotkeyDefaultText = "0x51";
+constexpr std::uint32_t kDefaultHotkey = 0x51;
+constexpr const char* kSkipMarkersKey = "bSkipNonStarMapVisibleMapMarkers";
+constexpr const char* kSkipMarkersDefaultText = "1";
+
+std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kSection, key, ""); }
+
+void writeSetting(const char* key, const char* value) {
+    writeProfileString(kSettingsBaseName, kSection, key, value, "");
+}
+
+}  // namespace
+
+void loadSettingsFile() {
+    if (!profileFileExists(kSettingsBaseName, "")) {
+        writeSetting(kHotkeyKey, kHotkeyDefaultText);
+        writeSetting(kSkipMarkersKey, kSkipMarkersDefaultText);
+        return;
+    }
+
+    const std::string hotkeyText = readSetting(kHotkeyKey);
+    if (hotkeyText.empty()) {
+        writeSetting(kHotkeyKey, kHotkeyDefaultText);
+    } else {
+        // Text without hex digits or beyond 32 bits keeps the Q key; the
+        // player's text stays in the file untouched.
+        Settings.textInputMenuHotkey = parseHotkeyText(hotkeyText).value_or(kDefaultHotkey);
+    }
+
+    const std::string skipMarkersText = readSetting(kSkipMarkersKey);
+    if (skipMarkersText.empty()) {
+        writeSetting(kSkipMarkersKey, kSkipMarkersDefaultText);
+    } else {
+        Settings.skipNonStarMapVisibleMapMarkers = skipMarkersText == "1";
+    }
+}

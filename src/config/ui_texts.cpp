@@ -1,0 +1,5 @@
+#include "config/ui_texts.h"
+
+UiTextsRecord UiTexts;
+
+void resetUiTextsToDefaults() { UiTexts = UiTextsRecord{}; }

@@ -1,0 +1,24 @@
+#pragma once
+// Wording of the search user interface; all but excludedLabel can be replaced
+// through the language file.
+#include <string>
+
+struct UiTextsRecord {
+    std::string search = "Search";
+    std::string excludedLabel = "excl.";
+    std::string searchResults = "Search results";
+    std::string searchResultsLocations = "Locations";
+    std::string searchResultsPlanets = "Planets";
+    std::string textInputMenuHeader = "Lumora Search Engine";
+    std::string textInputMenuDefaultText = "Enter a location or planet name...";
+    std::string foundMatches = "Found % matches.";
+    std::string noMatchesFound = "No matches.";
+};
+
+extern UiTextsRecord UiTexts;
+
+// Puts the built-in English texts back into UiTexts.
+void resetUiTextsToDefaults();
+
+// Reads LumoraSearchEngineLang.ini into UiTexts, writing back missing or empty keys.
+void loadLanguageFile();
