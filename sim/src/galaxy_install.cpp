@@ -68,6 +68,4 @@ void uninstallGalaxy() {
     installedSlot().reset();
 }
 
-HostLockObject& allFormsLock() { return *dataAt<HostLockObject>(form_offsets::AllFormsLock); }
-
 }  // namespace hostsim

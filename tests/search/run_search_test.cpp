@@ -226,7 +226,7 @@ form 0x200001 type=placed base=0x10 named=0x110001 linked=0xE0001 marker=visible
     // The location's target hit lists its body as a planet line even so.
     EXPECT_EQ(search("thessa"),
               "Search: thessa\n\nLocations:\n[0] Port Nine | Thessa\n\nPlanets:\n[1] Thessa | Corvane System\n\n"
-              "Found 1 matches.");
+              "Found 2 matches.");  // one entry, two lines
     EXPECT_EQ(search("marrow"), "No matches.");
 }
 
@@ -235,7 +235,9 @@ TEST_F(RunSearchTest, FaultInTheWalkShowsInternalErrorAndReleasesTheLock) {
 form 0x110001 type=location name="Dust Keep" parent=0xE0001 fault=1
 form 0x200001 type=placed base=0x10 named=0x110001 linked=0xE0001 marker=visible
 )");
+    PluginState.resultKeys.clear();
     PluginState.resultKeys.append(7, 0x1234);
+    PluginState.resultsShownAtNs = 0;
     EXPECT_EQ(search("dust"), "Internal error: 5c5c");
     EXPECT_EQ(PluginState.resultKeys.size(), 1u);
     EXPECT_EQ(PluginState.resultsShownAtNs, 0);
@@ -263,6 +265,7 @@ form 0x200001 type=placed base=0x10 named=0x110001 linked=0xE0001 marker=visible
 
 TEST_F(RunSearchTest, NoMatchLeavesKeysAndStampAlone) {
     install("");
+    PluginState.resultKeys.clear();
     PluginState.resultKeys.append(3, 0x42);
     PluginState.resultsShownAtNs = 5;
     EXPECT_EQ(search("zzz"), "No matches.");
