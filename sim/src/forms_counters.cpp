@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "hostsim/forms.h"
+#include "hostsim/transcript.h"
 
 namespace hostsim {
 namespace {
@@ -46,6 +47,7 @@ std::vector<std::string> formViolations() {
 }
 
 void recordFormViolation(std::string what) {
+    recordViolation(what);
     ViolationLog& log = violationLog();
     std::lock_guard guard(log.mutex);
     log.entries.push_back(std::move(what));

@@ -137,7 +137,8 @@ SIM_ABI void* findExtraDataByType(void* list, std::uint8_t type) {
     }
     auto* container = reinterpret_cast<ExtraDataContainer*>(static_cast<std::uint8_t*>(list) -
                                                             offsetof(ExtraDataContainer, list));
-    if (container->lock.acquisitions.load() <= container->lock.releases.load()) {
+    if (container->lock.ownerThread.load() == 0 ||
+        container->lock.acquisitions.load() <= container->lock.releases.load()) {
         recordFormViolation("HostExtraData_FindByType: container searched without holding its lock");
     }
     for (ExtraDataEntry* entry = container->list.head; entry != nullptr; entry = entry->next) {

@@ -14,9 +14,12 @@ void* ScatterArena::allocate(std::size_t size, std::size_t alignment) {
     // Up to three cache lines of poisoned gap before each object.
     const std::size_t gap = static_cast<std::size_t>(random_() % 4) * 64;
     std::size_t start = (used_ + gap + alignment - 1) / alignment * alignment;
-    if (chunks_.empty() || start + size > kChunkSize) {
-        chunks_.push_back(std::make_unique<std::byte[]>(std::max(kChunkSize, size + alignment)));
-        std::memset(chunks_.back().get(), kPoisonByte, std::max(kChunkSize, size + alignment));
+    if (chunks_.empty() || start + size > chunkSize_) {
+        // Chunks grow so a small galaxy stays small and a large one needs few.
+        const std::size_t next = chunks_.empty() ? kFirstChunkSize : std::min(chunkSize_ * 2, kLargestChunkSize);
+        chunkSize_ = std::max(next, size + alignment);
+        chunks_.emplace_back(new std::byte[chunkSize_]);
+        std::memset(chunks_.back().get(), kPoisonByte, chunkSize_);
         used_ = 0;
         start = 0;
     }
@@ -214,6 +217,10 @@ void buildMap(GalaxyStore& store, const GalaxyDescription& galaxy) {
     while (slotCount < entries.size() + entries.size() / 4 + 1) slotCount *= 2;
     store.slots = std::make_unique<MapSlot[]>(slotCount);
     for (std::uint64_t i = 0; i < slotCount; ++i) store.slots[i] = MapSlot{0, 0, nullptr, kEmptySlot, 0};
+    // The game entered its forms as it loaded and created them, in no
+    // particular order of id.
+    std::mt19937_64 random(store.seed ^ 0x51075EEDull);
+    std::shuffle(entries.begin(), entries.end(), random);
     std::uint64_t freeCursor = slotCount - 1;
     for (const auto& [key, form] : entries) insertSlot(store.slots.get(), slotCount, store.seed, key, form, freeCursor);
     store.map->slots = store.slots.get();

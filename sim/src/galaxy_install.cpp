@@ -1,7 +1,6 @@
 // Putting a galaxy behind the game's globals and its form functions at
 // their offsets in the image.
 #include <cstring>
-#include <new>
 
 #include "galaxy_store.h"
 #include "hostsim/image.h"
@@ -53,7 +52,6 @@ Galaxy& installGalaxy(const GalaxyDescription& description) {
     auto galaxy = std::make_unique<Galaxy>(description);
     writeGlobals(nullptr);
     installedSlot() = std::move(galaxy);
-    new (dataAt<HostLockObject>(form_offsets::AllFormsLock)) HostLockObject{};
     writeTypeDescriptor(form_offsets::CastSourceDescriptor, ".?AVFormBase@hostsim@@");
     writeTypeDescriptor(form_offsets::KeywordListDescriptor, ".?AVKeywordList@hostsim@@");
     placeFormFunctions();

@@ -24,9 +24,11 @@ public:
     }
 
 private:
-    static constexpr std::size_t kChunkSize = 32u << 20;
+    static constexpr std::size_t kFirstChunkSize = 64u << 10;
+    static constexpr std::size_t kLargestChunkSize = 32u << 20;
     std::vector<std::unique_ptr<std::byte[]>> chunks_;
-    std::size_t used_ = kChunkSize;
+    std::size_t chunkSize_ = 0;
+    std::size_t used_ = 0;
     std::mt19937_64 random_;
 };
 

@@ -1,6 +1,8 @@
 #include <atomic>
 
 #include "config/load_configuration.h"
+#include "flow/event_sinks.h"
+#include "flow/poll_thread.h"
 #include "plugin/loader_interface.h"
 
 namespace {
@@ -13,4 +15,6 @@ HOST_ABI void PluginMessageListener(LoaderMessage* message) {
     if (message == nullptr || message->type != kDataLoadedMessage) return;
     if (g_dataLoadedHandled.exchange(true)) return;
     loadConfiguration();
+    startPollingThread();
+    registerEventSinks();
 }

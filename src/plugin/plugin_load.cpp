@@ -1,6 +1,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "hook/branch_trampoline.h"
+#include "hook/search_hooks.h"
 #include "host/bindings.h"
 #include "plugin/loader_interface.h"
 #include "plugin/plugin_error.h"
@@ -17,6 +19,13 @@ extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader) {
         ShowPluginError("Installation error: Halcyra.exe handle couldn't be acquired", false);
         return false;
     }
+
+    g_branchTrampoline.createBelowImage();
+    if (g_branchTrampoline.m_base == nullptr) ShowPluginError("cannot create trampoline", true);
+    g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_PromptHook),
+                                    reinterpret_cast<std::uintptr_t>(&promptHook));
+    g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_TextCaptureHook),
+                                    reinterpret_cast<std::uintptr_t>(&textCaptureHook));
 
     auto* messaging =
         static_cast<LoaderMessagingInterface*>(loader->queryInterface(kMessagingInterfaceId));

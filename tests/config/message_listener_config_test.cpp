@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "config/settings.h"
+#include "hostsim/boot.h"
 #include "plugin/loader_interface.h"
 #include "temp_working_directory.h"
 
@@ -10,6 +11,12 @@ namespace {
 
 class ListenerReadsConfiguration : public TempWorkingDirectory {
 protected:
+    // The data-loaded message also starts the polling thread and registers
+    // the sinks, which need the game to be there.
+    void SetUp() override {
+        TempWorkingDirectory::SetUp();
+        hostsim::bootGame();
+    }
     static void send(std::uint32_t type) {
         LoaderMessage message{};
         message.type = type;

@@ -7,6 +7,7 @@
 
 #include "hostsim/abi.h"
 #include "hostsim/galaxy.h"
+#include "hostsim/boot.h"
 #include "hostsim/image.h"
 
 namespace galaxy_test {

@@ -9,30 +9,31 @@
 
 #include "hostsim/abi.h"
 #include "hostsim/host_lock.h"
+#include "hostsim/offsets.h"
 
 namespace hostsim {
 
-// Offsets from the image base of the game functions and globals that deal
+// Short names for the offsets of the game functions and globals that deal
 // with forms.
 namespace form_offsets {
-inline constexpr std::uintptr_t LookupById = 0x1534CD0;
-inline constexpr std::uintptr_t DynamicCast = 0x38CD020;
-inline constexpr std::uintptr_t AllFormsMap = 0x6A30978;   // pointer global
-inline constexpr std::uintptr_t AllFormsLock = 0x6A309A8;  // HostLockObject itself
-inline constexpr std::uintptr_t FindExtraDataByType = 0x1471BF0;
-inline constexpr std::uintptr_t GetFullName = 0x1538B10;
-inline constexpr std::uintptr_t GetNamedForm = 0x1A8B650;
-inline constexpr std::uintptr_t GetLinkedForm = 0x2D105D0;
-inline constexpr std::uintptr_t GetAltForm = 0x2CEFE30;
-inline constexpr std::uintptr_t IsFiltered = 0x2CEFFE0;
-inline constexpr std::uintptr_t GetParentForm = 0x2B549A0;
-inline constexpr std::uintptr_t MatchesContext = 0x13E50F8;
-inline constexpr std::uintptr_t MatchesForm = 0x1AC1560;
-inline constexpr std::uintptr_t LocationContext = 0x668C9B0;    // pointer global
-inline constexpr std::uintptr_t PlayerCharacter = 0x66C53F8;    // pointer global
-inline constexpr std::uintptr_t NamedEntryRegistry = 0x65E03D0; // pointer global
-inline constexpr std::uintptr_t CastSourceDescriptor = 0x618E0D8;
-inline constexpr std::uintptr_t KeywordListDescriptor = 0x61900E8;
+inline constexpr std::uintptr_t LookupById = offsets::HostForms_LookupById;
+inline constexpr std::uintptr_t DynamicCast = offsets::HostRuntime_DynamicCast;
+inline constexpr std::uintptr_t AllFormsMap = offsets::HostForms_AllFormsMap;    // pointer global
+inline constexpr std::uintptr_t AllFormsLock = offsets::HostForms_AllFormsLock;  // HostLockObject itself
+inline constexpr std::uintptr_t FindExtraDataByType = offsets::HostExtraData_FindByType;
+inline constexpr std::uintptr_t GetFullName = offsets::HostForm_GetFullName;
+inline constexpr std::uintptr_t GetNamedForm = offsets::HostLocation_GetNamedForm;
+inline constexpr std::uintptr_t GetLinkedForm = offsets::HostLocation_GetLinkedForm;
+inline constexpr std::uintptr_t GetAltForm = offsets::HostLocation_GetAltForm;
+inline constexpr std::uintptr_t IsFiltered = offsets::HostLocation_IsFiltered;
+inline constexpr std::uintptr_t GetParentForm = offsets::HostForm_GetParentForm;
+inline constexpr std::uintptr_t MatchesContext = offsets::HostLocation_MatchesContext;
+inline constexpr std::uintptr_t MatchesForm = offsets::HostLocation_MatchesForm;
+inline constexpr std::uintptr_t LocationContext = offsets::HostGlobal_LocationContext;       // pointer global
+inline constexpr std::uintptr_t PlayerCharacter = offsets::HostGlobal_PlayerCharacter;       // pointer global
+inline constexpr std::uintptr_t NamedEntryRegistry = offsets::HostGlobal_NamedEntryRegistry; // pointer global
+inline constexpr std::uintptr_t CastSourceDescriptor = offsets::HostTypeDescriptor_CastSource;
+inline constexpr std::uintptr_t KeywordListDescriptor = offsets::HostTypeDescriptor_KeywordList;
 }  // namespace form_offsets
 
 // Type codes the game's forms report through their virtual table.
@@ -239,6 +240,7 @@ void resetFormQueryCalls();
 
 // Misuse of the game's functions (wrong arguments, a container searched
 // without its lock, a virtual call the game does not expect), in order.
+// Each is also recorded as a violation in the game's transcript.
 std::vector<std::string> formViolations();
 void recordFormViolation(std::string what);
 void clearFormViolations();

@@ -136,13 +136,12 @@ private:
 // Makes the galaxy the game's: writes the globals (map, lock, registry,
 // player, context, type descriptors) into the image and places the query
 // functions at their offsets. The image must be prepared. Replaces any
-// galaxy installed before; the previous one is destroyed.
+// galaxy installed before; the previous one is destroyed. The all-forms lock
+// itself is placed by bootGame() (hostsim/host_lock.h: allFormsLock()).
 Galaxy& installGalaxy(const GalaxyDescription& description);
 // The installed galaxy, or null.
 Galaxy* installedGalaxy();
 // Clears the globals and destroys the installed galaxy.
 void uninstallGalaxy();
-// The all-forms lock object inside the image.
-HostLockObject& allFormsLock();
 
 }  // namespace hostsim

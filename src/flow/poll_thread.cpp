@@ -1,0 +1,118 @@
+#include "flow/poll_thread.h"
+
+#include <mutex>
+#include <string>
+
+#include "config/settings.h"
+#include "flow/clock.h"
+#include "flow/plugin_state.h"
+#include "host/bindings.h"
+#include "host/ui.h"
+#include "plugin/plugin_error.h"
+#include "search/star_map_focus.h"
+
+namespace {
+constexpr std::int64_t kStarMapSettleNs = 1'000'000'000;
+constexpr std::int64_t kKeyDebounceNs = 50'000'000;
+constexpr std::int64_t kPromptRequestIntervalNs = 500'000'000;
+constexpr std::int64_t kChoiceIntervalNs = 200'000'000;
+constexpr DWORD kPollIntervalMs = 50;
+constexpr SIZE_T kPollThreadStackCommit = 8192;
+
+bool isKeyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+
+bool gameWindowHasFocus() {
+    HWND game = FindWindowA(nullptr, "Halcyra");
+    return game == GetForegroundWindow();
+}
+
+void requestPromptOnHotkey(std::int64_t now) {
+    if (PluginState.textInputActive) return;
+    if (now - PluginState.starMapOpenedAtNs < kStarMapSettleNs) return;
+    if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
+    PluginState.lastKeyPollAtNs = now;
+    if (now - PluginState.lastPromptRequestAtNs < kPromptRequestIntervalNs) return;
+    if (IsMenuOpen("TextInputMenu") || !IsMenuOpen("GalaxyStarMapMenu") || IsMenuOpen("Console") ||
+        IsMenuOpen("MessageBoxMenu"))
+        return;
+    PluginState.lastPromptRequestAtNs = now;
+    PluginState.promptRequested = true;
+}
+
+// The error boxes are modal: the mutex is released before one is shown, or
+// the game's thread (capture hook, sinks) would wait on it behind the box.
+void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now) {
+    if (now - PluginState.lastChoiceAtNs < kChoiceIntervalNs) return;
+    const DigitKey key = ReadDigitKey();
+    if (key.code < 0) return;
+    if (IsMenuOpen("TextInputMenu") || !IsMenuOpen("GalaxyStarMapMenu") || IsMenuOpen("Console") ||
+        !IsMenuOpen("MessageBoxMenu"))
+        return;
+    const std::int32_t digit = key.code - (key.fromKeypad ? VK_NUMPAD0 : 0x30);
+    const auto entry = PluginState.resultKeys.find(digit);
+    if (!entry) return;
+    if (entry->formId == 0) {
+        lock.unlock();
+        ShowPluginError("Internal error: 85a3", false);
+        return;
+    }
+    PlayUiSound("UIMenuGeneralOK");
+    PluginState.lastChoiceAtNs = now;
+    CloseMenu("MessageBoxMenu");
+    void* form = HostStartup.lookupById(entry->formId);
+    if (form == nullptr) {
+        lock.unlock();
+        ShowPluginError("Internal error: 0d28 | " + std::to_string(entry->formId), false);
+        return;
+    }
+    FocusStarMapOnBody(form);
+    PluginState.resultKeys.clear();
+    PluginState.promptRequested = false;
+}
+
+void cancelTextInput(std::int64_t now) {
+    if (!PluginState.textInputActive) return;
+    if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
+    PluginState.lastKeyPollAtNs = now;
+    if (!isKeyDown(VK_TAB) && !isKeyDown(VK_ESCAPE)) return;
+    PlayUiSound("UIMenuGeneralActivateFailure");
+    CloseMenu("TextInputMenu");
+    PluginState.resultKeys.clear();
+    PluginState.promptRequested = false;
+}
+}  // namespace
+
+DigitKey ReadDigitKey() {
+    for (int code = 0x30; code <= 0x39; ++code)
+        if (isKeyDown(code)) return {code, false};
+    for (int code = VK_NUMPAD0; code <= VK_NUMPAD0 + 9; ++code)
+        if (isKeyDown(code)) return {code, true};
+    return {-1, false};
+}
+
+void PollOnce() {
+    std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    if (PluginState.promptRequested) return;
+    if (!gameWindowHasFocus()) return;
+    const std::int64_t now = NowNs();
+    if (isKeyDown(static_cast<int>(Settings.textInputMenuHotkey))) {
+        requestPromptOnHotkey(now);
+    } else if (PluginState.resultsBoxOpen && !PluginState.resultKeys.empty()) {
+        chooseResult(lock, now);
+    } else {
+        cancelTextInput(now);
+    }
+}
+
+DWORD WINAPI PollThreadMain(LPVOID) {
+    for (;;) {
+        PollOnce();
+        Sleep(kPollIntervalMs);
+    }
+}
+
+void startPollingThread() {
+    // The handle is neither kept nor closed: the thread lives as long as the game.
+    CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr);
+}

@@ -1,0 +1,40 @@
+#include <array>
+#include <cstring>
+#include <mutex>
+
+#include "config/ui_texts.h"
+#include "flow/plugin_state.h"
+#include "hook/patch_code_bytes.h"
+#include "hook/search_hooks.h"
+
+namespace {
+// cmp rdi, rbx (48 3B FB) in the text input menu's opening code; while we open
+// the menu it reads cmp rdi, rdi (48 39 FF) so the comparison always succeeds.
+constexpr std::array<std::uint8_t, 3> kExpectedCompare{0x48, 0x3B, 0xFB};
+constexpr std::array<std::uint8_t, 3> kForcedCompare{0x48, 0x39, 0xFF};
+// Mode argument of the game's open function; we always pass 0.
+constexpr std::uint32_t kTextInputMode = 0;
+}  // namespace
+
+bool openSearchPrompt(std::string header, std::string defaultText) {
+    auto* compare = reinterpret_cast<std::uint8_t*>(hostAddress(HostOffset::HostPatch_TextInputCompare));
+    if (std::memcmp(compare, kExpectedCompare.data(), kExpectedCompare.size()) != 0) return false;
+    if (!patchCodeBytes({kForcedCompare.begin(), kForcedCompare.end()}, compare)) return false;
+    hostFunction<OpenTextInputMenuFn>(HostOffset::HostUi_OpenTextInputMenu)(header.c_str(), defaultText.c_str(),
+                                                                             kTextInputMode);
+    // A failed restore leaves the forced compare in place; there is nothing
+    // better to do from the game's thread than carry on.
+    patchCodeBytes({kExpectedCompare.begin(), kExpectedCompare.end()}, compare);
+    return true;
+}
+
+HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
+    const std::uint64_t result = hostFunction<PromptHookTargetFn>(HostOffset::HostCall_PromptHookTarget)(a, b, c, d);
+    std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
+    if (!lock.owns_lock()) return result;  // the request stays pending for a later frame
+    if (PluginState.promptRequested) {
+        openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
+        PluginState.promptRequested = false;
+    }
+    return result;
+}
