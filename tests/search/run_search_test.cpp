@@ -44,6 +44,7 @@ protected:
     void SetUp() override {
         SimulatedGameTest::SetUp();
         bindHostImage();
+        Settings.skipNonStarMapVisibleMapMarkers = true;  // the setting's default
         setClockSourceForTesting(&fixedClock);
     }
     void TearDown() override {

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 
+#include "config/settings.h"
 #include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "hostsim/galaxy.h"
@@ -17,6 +18,7 @@ protected:
     void SetUp() override {
         SimulatedGameTest::SetUp();
         bindHostImage();
+        Settings.skipNonStarMapVisibleMapMarkers = true;  // the setting's default
         hostsim::installGalaxy(hostsim::loadGalaxyFile(hostsim::shippedGalaxyDirectory() + "/sample.galaxy"));
     }
     void TearDown() override {
