@@ -149,6 +149,29 @@ void runAgainstFloor(benchmark::State& state, const char* searchText) {
     state.counters["ratio_to_floor"] = searchSeconds / floorSeconds;
 }
 
+// The walk alone: every slot's form asked for its type code, nothing else;
+// with and without asking for the forms' memory ahead of time.
+std::size_t bareWalk(bool prefetch) {
+    const void* map = readHostPointer(HostOffset::HostForms_AllFormsMap);
+    const auto* slots = readHostField<const AllFormsSlot*>(map, HostLayout::MapSlots);
+    const auto count = readHostField<std::uint64_t>(map, HostLayout::MapSlotCount);
+    std::size_t placed = 0;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (prefetch && i + 24 < count && slots[i + 24].chain != kEmptySlotChain)
+            __builtin_prefetch(slots[i + 24].form);
+        if (slots[i].chain == kEmptySlotChain || slots[i].form == nullptr) continue;
+        placed += formTypeCode(slots[i].form) == HostLayout::TypePlacedObject;
+    }
+    return placed;
+}
+
+void BM_BareWalk(benchmark::State& state) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0, prefetch = state.range(2) != 0;
+    for (auto _ : state)
+        state.SetIterationTime(secondsOf(cold, [&] { benchmark::DoNotOptimize(bareWalk(prefetch)); }));
+}
+
 void BM_SelectiveSearch(benchmark::State& state) { runAgainstFloor(state, "Nyxdri"); }
 void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "a"); }
 
@@ -160,6 +183,12 @@ void configure(benchmark::internal::Benchmark* b) {
 
 }  // namespace
 
+BENCHMARK(BM_BareWalk)
+    ->ArgsProduct({{100'000, 1'000'000}, {0, 1}, {0, 1}})
+    ->ArgNames({"forms", "cold", "prefetch"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
 BENCHMARK(BM_SelectiveSearch)->Apply(configure);
 BENCHMARK(BM_OneLetterSearch)->Apply(configure);
 
