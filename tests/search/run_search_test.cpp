@@ -8,7 +8,10 @@
 #include "flow/clock.h"
 #include "flow/plugin_state.h"
 #include "host/bindings.h"
+#include "hostsim/abi.h"
 #include "hostsim/galaxy.h"
+#include "hostsim/image.h"
+#include "hostsim/offsets.h"
 #include "hostsim/ui_records.h"
 #include "search/run_search.h"
 #include "support/simulated_game.h"
@@ -38,6 +41,14 @@ planets 0xE0001 0xE0002
 )";
 
 std::int64_t fixedClock() { return 123'456'789; }
+
+// Whether the all-forms lock was held while each box was on screen.
+std::vector<bool> g_lockHeldDuringBox;
+SIM_ABI void showMessageBoxNotingTheLock(void* owner, std::uint64_t a, std::uint64_t b,
+                                         hostsim::EngineStringHandle text) {
+    g_lockHeldDuringBox.push_back(!hostsim::isBalanced(hostsim::allFormsLock()));
+    hostsim::showMessageBoxHost(owner, a, b, text);
+}
 
 class RunSearchTest : public lumora_test::SimulatedGameTest {
 protected:
@@ -272,6 +283,25 @@ TEST_F(RunSearchTest, NoMatchLeavesKeysAndStampAlone) {
     EXPECT_EQ(search("zzz"), "No matches.");
     EXPECT_EQ(PluginState.resultKeys.size(), 1u);
     EXPECT_EQ(PluginState.resultsShownAtNs, 5);
+}
+
+TEST_F(RunSearchTest, AllFormsLockIsHeldWhileTheBoxesAfterTheWalkAreShownOnly) {
+    install(R"(
+form 0x110001 type=location name="Dust Keep" parent=0xE0001
+form 0x200001 type=placed base=0x10 named=0x110001 linked=0xE0001 marker=visible
+)");
+    hostsim::placeStub(hostsim::offsets::HostUi_ShowMessageBox, reinterpret_cast<const void*>(&showMessageBoxNotingTheLock));
+    g_lockHeldDuringBox.clear();
+    EXPECT_EQ(search("dust"), "Search: dust\n\nLocations:\n[0] Dust Keep | Thessa\n\nFound 1 matches.");
+    EXPECT_EQ(search("zzz"), "No matches.");
+    EXPECT_EQ(search(""), "Search text is empty.");
+    install(R"(
+form 0x110002 type=location name="Bad Keep" parent=0xE0001 fault=1
+form 0x200002 type=placed base=0x10 named=0x110002 linked=0xE0001 marker=visible
+)");
+    EXPECT_EQ(search("dust"), "Internal error: 5c5c");
+    EXPECT_EQ(g_lockHeldDuringBox, (std::vector<bool>{true, true, false, true}));
+    EXPECT_TRUE(hostsim::isBalanced(hostsim::allFormsLock()));
 }
 
 }  // namespace
