@@ -66,4 +66,6 @@ void uninstallGalaxy() {
     installedSlot().reset();
 }
 
+HostLockObject& allFormsLock() { return *dataAt<HostLockObject>(form_offsets::AllFormsLock); }
+
 }  // namespace hostsim
