@@ -66,6 +66,4 @@ void uninstallGalaxy() {
     installedSlot().reset();
 }
 
-HostLockObject& allFormsLock() { return *dataAt<HostLockObject>(form_offsets::AllFormsLock); }
-
 }  // namespace hostsim

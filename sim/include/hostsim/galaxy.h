@@ -143,7 +143,5 @@ Galaxy& installGalaxy(const GalaxyDescription& description);
 Galaxy* installedGalaxy();
 // Clears the globals and destroys the installed galaxy.
 void uninstallGalaxy();
-// The all-forms lock object inside the image.
-HostLockObject& allFormsLock();
 
 }  // namespace hostsim
