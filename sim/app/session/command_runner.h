@@ -1,0 +1,44 @@
+#pragma once
+// Runs the commands of the demo's language on a session. The language is
+// described, command by command, by `commandHelp()` and in the README.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "script_parser.h"
+
+namespace demo {
+
+class Session;
+
+struct CommandOutcome {
+    bool ok = true;
+    bool quit = false;    // the command asked to end the session
+    std::string message;  // why it failed, or what `help` prints
+};
+
+class CommandRunner {
+public:
+    explicit CommandRunner(Session& session) : session_(session) {}
+    CommandOutcome run(const Command& command);
+    // The hotkey the plugin was configured with (changed by `ini settings
+    // iTextInputMenuHotkey ...`), which `search` presses.
+    int hotkey() const { return hotkey_; }
+
+private:
+    CommandOutcome runSearch(const std::string& text);
+    Session& session_;
+    int hotkey_ = 0x51;
+};
+
+// One line per command: its form and what it does.
+std::string commandHelp();
+// Runs a whole script; stops at the first command that fails and says where.
+CommandOutcome runScript(Session& session, const std::vector<Command>& commands,
+                         const std::function<void(const Command&)>& beforeEach = {});
+
+// "map" -> "GalaxyStarMapMenu", "box" -> "MessageBoxMenu", "text" ->
+// "TextInputMenu", "console" -> "Console"; other names stay as written.
+std::string menuName(const std::string& alias);
+
+}  // namespace demo

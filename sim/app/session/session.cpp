@@ -1,0 +1,363 @@
+#include "session.h"
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cstdio>
+#include <stdexcept>
+#include <thread>
+
+#include "game_reactions.h"
+#include "hostsim/boot.h"
+#include "hostsim/engine_strings.h"
+#include "hostsim/events.h"
+#include "hostsim/galaxy.h"
+#include "hostsim/game_thread.h"
+#include "hostsim/loader.h"
+#include "hostsim/menus.h"
+#include "hostsim/call_sites.h"
+#include "hostsim/transcript.h"
+#include "key_names.h"
+#include "line_pattern.h"
+#include "stdout_capture.h"
+#include "win32_controls.h"
+#include "work_folder.h"
+
+namespace demo {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string hex8(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string keyLine(const char* what, int virtualKey) {
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(virtualKey & 0xFF));
+    return std::string("key ") + what + " " + hostsim::quoted(keyName(virtualKey)) + " " + code;
+}
+
+// Set by the polling thread once it has gone to sleep for good.
+std::atomic<bool> pollingParked{false};
+
+}  // namespace
+
+Session::Session(SessionOptions options) : options_(std::move(options)) {
+    // A galaxy that cannot be read stops the session before it changes anything.
+    std::optional<LoadedGalaxy> galaxy;
+    if (!options_.galaxyPath.empty()) galaxy = readGalaxy(options_.galaxyPath, std::filesystem::current_path());
+    folder_ = std::make_unique<WorkFolder>(options_.workdir);
+    if (options_.captureDiagnostics) capture_ = std::make_unique<StdoutCapture>();
+    hostsim::setTranscriptEcho([this](const std::string& line) { onTranscriptLine(line); });
+    win32layer::setMessageBoxHandler([](const win32layer::MessageBoxRecord& box) {
+        hostsim::recordTranscriptLine("plugin error box caption " + hostsim::quoted(box.caption) + " text " +
+                                      hostsim::quoted(box.text));
+        return IDOK;
+    });
+    if (options_.clockInstaller) options_.clockInstaller(&sessionClockNow);
+    hostsim::bootGame();
+    win32layer::releaseAllKeys();
+    gameWindow_ = win32layer::createWindow("Halcyra");
+    win32layer::setForegroundWindow(static_cast<HWND>(gameWindow_));
+    if (galaxy) installGalaxy(*galaxy);
+}
+
+Session::~Session() {
+    if (!finished_) finish();
+}
+
+void Session::onTranscriptLine(const std::string& line) {
+    if (options_.onLine) options_.onLine(line, output());
+    const auto reaction = reactionToLine(line);
+    if (!reaction) return;
+    switch (reaction->kind) {
+        case GameReaction::Kind::StartEditing:
+            hostsim::postToGameThread([this] { deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::StartEditText)); });
+            break;
+        case GameReaction::Kind::FillEditField: {
+            std::lock_guard lock(mutex_);
+            editField_ = reaction->text;
+            break;
+        }
+        case GameReaction::Kind::FocusBody: {
+            const auto name = formName(reaction->formId);
+            hostsim::recordTranscriptLine("star map focused form " + hex8(reaction->formId) + " " +
+                                          (name ? hostsim::quoted(*name) : std::string("(no such form)")));
+            break;
+        }
+    }
+}
+
+void Session::deliverEditEvent(int kind) {
+    const auto source = static_cast<hostsim::EventSourceKind>(kind);
+    const std::size_t sinks = hostsim::deliverTextInputEvent(source);
+    hostsim::recordTranscriptLine(std::string("event ") + hostsim::quoted(hostsim::eventSourceName(source)) +
+                                  " sinks " + std::to_string(sinks));
+}
+
+// ---- The loader -------------------------------------------------------------
+
+bool Session::loadPlugin() {
+    if (loaded_) return true;
+    auto* descriptor = static_cast<const hostsim::PluginDescriptorRecord*>(dlsym(RTLD_DEFAULT, "ObrixPlugin_Version"));
+    auto load = reinterpret_cast<hostsim::PluginLoadEntry>(dlsym(RTLD_DEFAULT, "ObrixPlugin_Load"));
+    const auto outcome = hostsim::loadPlugin(descriptor, load);
+    loaded_ = true;  // whatever came of it, the loader does not try again
+    // The game's loop starts once the loader is done: the call sites are
+    // never patched under a running frame.
+    hostsim::startGameThread(options_.framePeriod);
+    return outcome.loadReturned;
+}
+
+void Session::sendLoaderMessage(std::uint32_t type) {
+    if (type == 2) dataLoadedSent_ = true;
+    hostsim::sendLoaderMessage(type);
+}
+
+void Session::start() {
+    if (!loaded_) loadPlugin();
+    if (!dataLoadedSent_) sendLoaderMessage(2);
+}
+
+// ---- The game -----------------------------------------------------------------
+
+void Session::openMenu(const std::string& menu) {
+    hostsim::runOnGameThread([menu] { hostsim::openMenu(menu.c_str()); });
+}
+
+void Session::closeMenu(const std::string& menu) {
+    hostsim::runOnGameThread([menu] { hostsim::closeMenu(menu.c_str()); });
+}
+
+bool Session::menuOpen(const std::string& menu) const { return hostsim::isMenuOpen(menu.c_str()); }
+
+void Session::setWindowInFront(WindowInFront window) {
+    switch (window) {
+        case WindowInFront::Game:
+            win32layer::setForegroundWindow(static_cast<HWND>(gameWindow_));
+            hostsim::recordTranscriptLine("window \"Halcyra\" in front");
+            break;
+        case WindowInFront::Other:
+            if (otherWindow_ == nullptr) otherWindow_ = win32layer::createWindow("Terminal");
+            win32layer::setForegroundWindow(static_cast<HWND>(otherWindow_));
+            hostsim::recordTranscriptLine("window \"Terminal\" in front");
+            break;
+        case WindowInFront::None:
+            win32layer::setForegroundWindow(nullptr);
+            hostsim::recordTranscriptLine("window none in front");
+            break;
+    }
+}
+
+void Session::setUiObjectPresent(bool present) {
+    hostsim::setUiObjectPresent(present);
+    hostsim::recordTranscriptLine(present ? "ui object present" : "ui object absent");
+}
+
+void Session::loadGalaxy(const std::string& path) {
+    installGalaxy(readGalaxy(path, folder_->startFolder()));
+}
+
+// Relative paths are taken from the folder the program started in, or else
+// from the project's galaxies folder.
+Session::LoadedGalaxy Session::readGalaxy(const std::string& path, const std::filesystem::path& startFolder) {
+    std::filesystem::path file(path);
+    if (file.is_relative()) {
+        const auto fromStart = startFolder / file;
+        const auto shipped = std::filesystem::path(hostsim::shippedGalaxyDirectory()) / file;
+        file = std::filesystem::exists(fromStart) || !std::filesystem::exists(shipped) ? fromStart : shipped;
+    }
+    return {file.filename().string(), hostsim::loadGalaxyFile(file.string())};  // throws GalaxyFileError
+}
+
+void Session::installGalaxy(const LoadedGalaxy& galaxy) {
+    std::map<std::uint32_t, std::string> names;
+    for (const auto& form : galaxy.description.forms)
+        if (form.name) names[form.id] = *form.name;
+    hostsim::runOnGameThread([&galaxy] { hostsim::installGalaxy(galaxy.description); });
+    {
+        std::lock_guard lock(mutex_);
+        formNames_ = std::move(names);
+    }
+    hostsim::recordTranscriptLine("galaxy " + hostsim::quoted(galaxy.fileName) + " forms " +
+                                  std::to_string(galaxy.description.forms.size()) + " planets " +
+                                  std::to_string(galaxy.description.planets.size()));
+}
+
+std::optional<std::string> Session::formName(std::uint32_t formId) const {
+    std::lock_guard lock(mutex_);
+    const auto found = formNames_.find(formId);
+    if (found == formNames_.end()) return std::nullopt;
+    return found->second;
+}
+
+void Session::setIniValue(const std::string& file, const std::string& key, const std::string& value) {
+    const std::string name = iniFileName(file);
+    const std::string path = (folder_->pluginFolder() / name).string();
+    if (!WritePrivateProfileStringA("General", key.c_str(), value.c_str(), path.c_str()))
+        throw std::runtime_error("cannot write " + path);
+    hostsim::recordTranscriptLine("ini " + hostsim::quoted(name) + " [General] " + key + " = " +
+                                  hostsim::quoted(value));
+}
+
+std::string Session::workFolder() const { return folder_->path().string(); }
+
+std::FILE* Session::output() const { return capture_ ? capture_->original() : stdout; }
+
+// ---- The player -----------------------------------------------------------------
+
+void Session::keyDown(int virtualKey) {
+    hostsim::recordTranscriptLine(keyLine("down", virtualKey));
+    win32layer::pressKey(virtualKey);
+}
+
+void Session::keyUp(int virtualKey) {
+    win32layer::releaseKey(virtualKey);
+    hostsim::recordTranscriptLine(keyLine("up", virtualKey));
+}
+
+void Session::pressKey(int virtualKey, std::optional<std::chrono::milliseconds> hold) {
+    keyDown(virtualKey);
+    std::this_thread::sleep_for(hold.value_or(options_.keyHold));
+    keyUp(virtualKey);
+}
+
+void Session::typeText(const std::string& text) {
+    {
+        std::lock_guard lock(mutex_);
+        editField_ = text;
+    }
+    hostsim::recordTranscriptLine("typed " + hostsim::quoted(text));
+}
+
+std::string Session::editFieldText() const {
+    std::lock_guard lock(mutex_);
+    return editField_;
+}
+
+void Session::confirmText() {
+    const std::string text = editFieldText();
+    hostsim::runOnGameThread([this, text] {
+        deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::EndEditText));
+        hostsim::closeMenu("TextInputMenu");
+        hostsim::passCaptureSite(text.c_str());
+    });
+}
+
+void Session::cancelText() {
+    hostsim::runOnGameThread([this] {
+        deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::InputCanceled));
+        hostsim::closeMenu("TextInputMenu");
+    });
+}
+
+void Session::captureText(const std::string& text) {
+    hostsim::runOnGameThread([text] { hostsim::passCaptureSite(text.c_str()); });
+}
+
+void Session::dismissMessageBox() { closeMenu("MessageBoxMenu"); }
+
+// ---- Time -------------------------------------------------------------------------
+
+void Session::waitFor(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+bool Session::runFrames(std::uint64_t count) {
+    if (!hostsim::gameThreadRunning()) {
+        for (std::uint64_t i = 0; i < count; ++i) hostsim::stepFrame();
+        return true;
+    }
+    // A frame that has begun may already be past its UI step: wait one more.
+    const std::uint64_t target = hostsim::frameCount() + count + 1;
+    const auto deadline = std::chrono::steady_clock::now() + options_.expectTimeout + count * options_.framePeriod;
+    while (hostsim::frameCount() < target) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+void Session::freezeClock() {
+    freezeSessionClock();
+    hostsim::recordTranscriptLine("clock frozen");
+}
+
+void Session::runClock() {
+    runSessionClock();
+    hostsim::recordTranscriptLine("clock running");
+}
+
+void Session::advanceClock(std::int64_t nanoseconds) {
+    advanceSessionClock(nanoseconds);
+    hostsim::recordTranscriptLine("clock advanced " + std::to_string(nanoseconds / 1'000'000) + " ms");
+}
+
+// ---- The transcript -------------------------------------------------------------------
+
+std::optional<std::string> Session::expectLine(const std::string& pattern,
+                                               std::optional<std::chrono::milliseconds> timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout.value_or(options_.expectTimeout);
+    for (;;) {
+        const auto lines = hostsim::transcript();
+        for (std::size_t i = cursor_; i < lines.size(); ++i) {
+            if (lineMatches(lines[i], pattern)) {
+                cursor_ = i + 1;
+                return lines[i];
+            }
+        }
+        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
+std::optional<std::string> Session::findLineSinceCursor(const std::string& pattern) const {
+    const auto lines = hostsim::transcript();
+    for (std::size_t i = cursor_; i < lines.size(); ++i)
+        if (lineMatches(lines[i], pattern)) return lines[i];
+    return std::nullopt;
+}
+
+void Session::markCursor() { cursor_ = hostsim::transcript().size(); }
+
+void Session::note(const std::string& text) { hostsim::recordTranscriptLine("note: " + text); }
+
+// ---- The end ------------------------------------------------------------------------------
+
+void Session::parkPollingThread() {
+    if (win32layer::createdThreads().empty()) return;
+    win32layer::setSleepOverride([](DWORD) {
+        pollingParked.store(true);
+        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+    });
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!pollingParked.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+}
+
+SessionSummary Session::finish() {
+    finished_ = true;
+    // The plugin's thread ends its pass and sleeps for good; the game stops.
+    parkPollingThread();
+    hostsim::stopGameThread();
+    win32layer::releaseAllKeys();
+
+    SessionSummary summary;
+    const auto ledger = hostsim::engineStringLedger();
+    summary.ledgerBalanced = hostsim::engineStringLedgerBalanced();
+    hostsim::recordTranscriptLine("game: engine strings " +
+                                  std::string(summary.ledgerBalanced ? "balanced" : "unbalanced") + " created " +
+                                  std::to_string(ledger.created) + " released " + std::to_string(ledger.released));
+    summary.violationCount = hostsim::violations().size();
+    hostsim::recordTranscriptLine(summary.clean() ? "game: session ended cleanly"
+                                                  : "game: session ended with problems");
+
+    hostsim::setTranscriptEcho({});
+    win32layer::setMessageBoxHandler({});
+    if (options_.clockInstaller) options_.clockInstaller(nullptr);
+    capture_.reset();
+    folder_.reset();
+    return summary;
+}
+
+}  // namespace demo
