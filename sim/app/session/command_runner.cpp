@@ -33,7 +33,7 @@ constexpr CommandHelp kHelp[] = {
     {"wait MS", "let MS milliseconds pass"},
     {"frames N", "wait until the game thread has run N more frames"},
     {"clock freeze|run|advance MS", "the plugin's clock (only where the program can set it)"},
-    {"galaxy FILE", "load a galaxy file and make it the game's"},
+    {"galaxy FILE [LINE...]", "load a galaxy file, amended by the quoted LINEs, and make it the game's"},
     {"ini FILE KEY VALUE", "write KEY=VALUE in [General] of FILE (settings, lang or a file name)"},
     {"window game|other|none", "which window has the focus"},
     {"ui-object absent|present", "whether the game's UI object exists yet"},
@@ -41,7 +41,7 @@ constexpr CommandHelp kHelp[] = {
     {"message N", "the loader sends message type N (2: the game's data has loaded)"},
     {"start", "load and send message 2, unless done; every game command does this first"},
     {"expect PATTERN", "wait for a transcript line matching PATTERN (* matches anything)"},
-    {"expect-none PATTERN", "fail if a line since the last match or mark matches PATTERN"},
+    {"expect-none PATTERN", "let two frames pass; fail if a line since the last match or mark matches"},
     {"mark", "later expect-none checks only look at lines after this point"},
     {"timeout MS", "how long expect waits (default 5000)"},
     {"note TEXT", "write a note line into the transcript"},
@@ -185,9 +185,9 @@ CommandOutcome CommandRunner::run(const Command& command) {
         return {};
     }
     if (verb == "galaxy") {
-        if (words.size() != 1) return failure("use: galaxy FILE");
+        if (words.empty()) return failure("use: galaxy FILE [LINE...]");
         try {
-            session_.loadGalaxy(words[0]);
+            session_.loadGalaxy(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
         } catch (const std::exception& error) {
             return failure(error.what());
         }
@@ -240,6 +240,8 @@ CommandOutcome CommandRunner::run(const Command& command) {
     }
     if (verb == "expect-none") {
         if (command.rest.empty()) return failure("expect-none needs a pattern");
+        // What the last key or command set off shows within the next frames.
+        session_.runFrames(2);
         if (auto line = session_.findLineSinceCursor(command.rest)) return failure("unexpected line: " + *line);
         return {};
     }

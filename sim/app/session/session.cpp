@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <fstream>
+#include <sstream>
 #include <cstdio>
 #include <stdexcept>
 #include <thread>
@@ -157,20 +159,28 @@ void Session::setUiObjectPresent(bool present) {
     hostsim::recordTranscriptLine(present ? "ui object present" : "ui object absent");
 }
 
-void Session::loadGalaxy(const std::string& path) {
-    installGalaxy(readGalaxy(path, folder_->startFolder()));
+void Session::loadGalaxy(const std::string& path, const std::vector<std::string>& extraLines) {
+    installGalaxy(readGalaxy(path, folder_->startFolder(), extraLines));
 }
 
 // Relative paths are taken from the folder the program started in, or else
 // from the project's galaxies folder.
-Session::LoadedGalaxy Session::readGalaxy(const std::string& path, const std::filesystem::path& startFolder) {
+Session::LoadedGalaxy Session::readGalaxy(const std::string& path, const std::filesystem::path& startFolder,
+                                          const std::vector<std::string>& extraLines) {
     std::filesystem::path file(path);
     if (file.is_relative()) {
         const auto fromStart = startFolder / file;
         const auto shipped = std::filesystem::path(hostsim::shippedGalaxyDirectory()) / file;
         file = std::filesystem::exists(fromStart) || !std::filesystem::exists(shipped) ? fromStart : shipped;
     }
-    return {file.filename().string(), hostsim::loadGalaxyFile(file.string())};  // throws GalaxyFileError
+    if (extraLines.empty()) return {file.filename().string(), hostsim::loadGalaxyFile(file.string())};
+    // Later lines override earlier ones: the extra lines amend the file.
+    std::ifstream in(file);
+    if (!in) throw hostsim::GalaxyFileError(file.string(), 0, "", "cannot open the file");
+    std::ostringstream text;
+    text << in.rdbuf() << "\n";
+    for (const auto& line : extraLines) text << line << "\n";
+    return {file.filename().string(), hostsim::parseGalaxyText(text.str(), file.string())};
 }
 
 void Session::installGalaxy(const LoadedGalaxy& galaxy) {

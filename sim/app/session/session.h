@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "hostsim/galaxy.h"
 #include "session_clock.h"
@@ -68,7 +69,9 @@ public:
     bool menuOpen(const std::string& menu) const;
     void setWindowInFront(WindowInFront window);
     void setUiObjectPresent(bool present);
-    void loadGalaxy(const std::string& path);
+    // Relative paths: from the folder the program started in, else from the
+    // project's galaxies folder. Extra lines are read after the file's own.
+    void loadGalaxy(const std::string& path, const std::vector<std::string>& extraLines = {});
     // Name of a form in the installed galaxy, if it has one.
     std::optional<std::string> formName(std::uint32_t formId) const;
     void setIniValue(const std::string& file, const std::string& key, const std::string& value);
@@ -122,7 +125,8 @@ private:
         std::string fileName;
         hostsim::GalaxyDescription description;
     };
-    static LoadedGalaxy readGalaxy(const std::string& path, const std::filesystem::path& startFolder);
+    static LoadedGalaxy readGalaxy(const std::string& path, const std::filesystem::path& startFolder,
+                                   const std::vector<std::string>& extraLines = {});
     void installGalaxy(const LoadedGalaxy& galaxy);
     void onTranscriptLine(const std::string& line);
     void deliverEditEvent(int kind);
