@@ -32,8 +32,12 @@ std::vector<Command> one(const std::string& text) { return {commandFrom(text)}; 
 std::vector<Command> commandsForInput(const std::string& rawLine, const ScreenState& screen) {
     const std::string line = trimmed(rawLine);
     if (line.starts_with("/")) {
-        if (line.size() == 1) return {};
-        return one(line.substr(1));
+        // Out of the prompt's way: the rest is a command or a key, never text.
+        ScreenState commandScreen = screen;
+        commandScreen.textInputOpen = false;
+        commandScreen.messageBoxOpen = false;
+        const std::string rest = trimmed(line.substr(1));
+        return rest.empty() ? std::vector<Command>{} : commandsForInput(rest, commandScreen);
     }
     if (screen.textInputOpen) {
         if (line.empty()) return {};
