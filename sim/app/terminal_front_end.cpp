@@ -25,7 +25,7 @@ const char* const kWelcome =
     "  <text>       while the prompt is open: your search, Enter confirms\n"
     "  0-9, k0-k9   while the results box is open: choose a line (top row, keypad)\n"
     "  Enter        while a box is open: OK\n"
-    "  search TEXT  all of the above in one go\n"
+    "  search TEXT  all of the above in one go (\"thessa--ship\": Thessa, but not ship)\n"
     "  help         every command;  quit  ends the session (or Ctrl-D)\n";
 
 ScreenState screenOf(const Session& session) {

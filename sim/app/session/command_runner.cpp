@@ -269,19 +269,21 @@ CommandOutcome CommandRunner::runSearch(const std::string& text) {
         // The plugin takes no hotkey in the star map's first second.
         session_.waitFor(1050ms);
     }
+    // Waits here leave the script's own expectations where they were.
     if (!session_.menuOpen("TextInputMenu")) {
-        session_.markCursor();
+        const std::size_t from = session_.transcriptSize();
         session_.keyDown(hotkey_);
-        const bool opened = session_.expectLine("menu opened \"TextInputMenu\"", 2500ms).has_value();
+        const auto opened = session_.waitForLine(from, "menu opened \"TextInputMenu\"", 2500ms);
         session_.keyUp(hotkey_);
         if (!opened) return failure("the search prompt did not open");
+        session_.waitForLine(*opened, "event \"TextInputMenu_StartEditText\" *", 1000ms);
     }
-    session_.expectLine("event \"TextInputMenu_StartEditText\" *", 1000ms);
     session_.typeText(text);
-    session_.markCursor();
+    const std::size_t from = session_.transcriptSize();
     session_.confirmText();
-    if (!session_.expectLine("message box title *", 3000ms)) return failure("no message box came up");
-    session_.expectLine("menu opened \"MessageBoxMenu\"", 1000ms);
+    const auto box = session_.waitForLine(from, "message box title *", 3000ms);
+    if (!box) return failure("no message box came up");
+    session_.waitForLine(*box, "menu opened \"MessageBoxMenu\"", 1000ms);
     return {};
 }
 

@@ -52,7 +52,10 @@ Session::Session(SessionOptions options) : options_(std::move(options)) {
     std::optional<LoadedGalaxy> galaxy;
     if (!options_.galaxyPath.empty()) galaxy = readGalaxy(options_.galaxyPath, std::filesystem::current_path());
     folder_ = std::make_unique<WorkFolder>(options_.workdir);
-    if (options_.captureDiagnostics) capture_ = std::make_unique<StdoutCapture>();
+    if (options_.captureDiagnostics) {
+        capture_ = std::make_unique<StdoutCapture>();
+        output_ = capture_->original();
+    }
     hostsim::setTranscriptEcho([this](const std::string& line) { onTranscriptLine(line); });
     win32layer::setMessageBoxHandler([](const win32layer::MessageBoxRecord& box) {
         hostsim::recordTranscriptLine("plugin error box caption " + hostsim::quoted(box.caption) + " text " +
@@ -215,7 +218,7 @@ void Session::setIniValue(const std::string& file, const std::string& key, const
 
 std::string Session::workFolder() const { return folder_->path().string(); }
 
-std::FILE* Session::output() const { return capture_ ? capture_->original() : stdout; }
+std::FILE* Session::output() const { return output_; }
 
 // ---- The player -----------------------------------------------------------------
 
@@ -308,19 +311,25 @@ void Session::advanceClock(std::int64_t nanoseconds) {
 
 std::optional<std::string> Session::expectLine(const std::string& pattern,
                                                std::optional<std::chrono::milliseconds> timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout.value_or(options_.expectTimeout);
+    const auto found = waitForLine(cursor_, pattern, timeout.value_or(options_.expectTimeout));
+    if (!found) return std::nullopt;
+    cursor_ = *found + 1;
+    return hostsim::transcript()[*found];
+}
+
+std::optional<std::size_t> Session::waitForLine(std::size_t from, const std::string& pattern,
+                                                std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         const auto lines = hostsim::transcript();
-        for (std::size_t i = cursor_; i < lines.size(); ++i) {
-            if (lineMatches(lines[i], pattern)) {
-                cursor_ = i + 1;
-                return lines[i];
-            }
-        }
+        for (std::size_t i = from; i < lines.size(); ++i)
+            if (lineMatches(lines[i], pattern)) return i;
         if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
         std::this_thread::sleep_for(2ms);
     }
 }
+
+std::size_t Session::transcriptSize() const { return hostsim::transcript().size(); }
 
 std::optional<std::string> Session::findLineSinceCursor(const std::string& pattern) const {
     const auto lines = hostsim::transcript();
@@ -366,6 +375,7 @@ SessionSummary Session::finish() {
     win32layer::setMessageBoxHandler({});
     if (options_.clockInstaller) options_.clockInstaller(nullptr);
     capture_.reset();
+    output_ = stdout;
     folder_.reset();
     return summary;
 }

@@ -112,6 +112,11 @@ public:
     // The first line after the cursor that matches, if any (the cursor stays).
     std::optional<std::string> findLineSinceCursor(const std::string& pattern) const;
     void markCursor();
+    // Waits for a matching line at or after index `from`, leaving the cursor
+    // alone; returns the index of the line.
+    std::optional<std::size_t> waitForLine(std::size_t from, const std::string& pattern,
+                                           std::chrono::milliseconds timeout) const;
+    std::size_t transcriptSize() const;
     void setExpectTimeout(std::chrono::milliseconds timeout) { options_.expectTimeout = timeout; }
     void note(const std::string& text);
 
@@ -135,6 +140,7 @@ private:
     SessionOptions options_;
     std::unique_ptr<WorkFolder> folder_;
     std::unique_ptr<StdoutCapture> capture_;
+    std::FILE* output_ = stdout;  // set once, before any thread can print
     void* gameWindow_ = nullptr;
     void* otherWindow_ = nullptr;
     bool loaded_ = false;
