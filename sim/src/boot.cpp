@@ -1,7 +1,6 @@
 #include "hostsim/boot.h"
 
 #include <mutex>
-#include <new>
 
 #include "hostsim/call_sites.h"
 #include "hostsim/engine_strings.h"
@@ -41,7 +40,6 @@ void placeGameFunctions() {
 void placeGameData() {
     *dataAt<UiObject*>(offsets::HostUi_Singleton) = uiObject();
     *dataAt<UiMessageQueueObject*>(offsets::HostUiMessageQueue_Singleton) = uiMessageQueue();
-    new (at(offsets::HostForms_AllFormsLock)) HostLockObject();
     placeUiData();
     placeCallSites();
 }

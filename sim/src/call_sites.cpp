@@ -78,7 +78,7 @@ PromptSitePass passPromptSite(std::uint64_t a, std::uint64_t b, std::uint64_t c,
                         " times in one pass");
     else if (!pass.argumentsIntact)
         recordViolation("prompt site: HostCall_PromptHookTarget received changed arguments");
-    if (pass.targetCalls >= 1 && pass.returned != promptTargetResult(a, b, c, d))
+    else if (pass.returned != promptTargetResult(a, b, c, d))
         recordViolation("prompt site: the target's result did not come back through the site");
     return pass;
 }

@@ -34,7 +34,8 @@ struct StringPool {
 };
 
 StringPool& pool() {
-    static StringPool instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static StringPool& instance = *new StringPool;
     return instance;
 }
 

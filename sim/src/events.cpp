@@ -27,7 +27,8 @@ struct SinkTable {
 };
 
 SinkTable& sinkTable() {
-    static SinkTable instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static SinkTable& instance = *new SinkTable;
     return instance;
 }
 

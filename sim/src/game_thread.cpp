@@ -24,7 +24,8 @@ struct GameThreadRecord {
 };
 
 GameThreadRecord& record() {
-    static GameThreadRecord instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static GameThreadRecord& instance = *new GameThreadRecord;
     return instance;
 }
 

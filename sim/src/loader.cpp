@@ -16,7 +16,8 @@ struct LoaderRecord {
 };
 
 LoaderRecord& loaderRecord() {
-    static LoaderRecord instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static LoaderRecord& instance = *new LoaderRecord;
     return instance;
 }
 

@@ -22,7 +22,8 @@ struct MenuRecord {
 };
 
 MenuRecord& menus() {
-    static MenuRecord instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static MenuRecord& instance = *new MenuRecord;
     return instance;
 }
 

@@ -14,7 +14,8 @@ struct TranscriptRecord {
 };
 
 TranscriptRecord& record() {
-    static TranscriptRecord instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static TranscriptRecord& instance = *new TranscriptRecord;
     return instance;
 }
 

@@ -14,7 +14,8 @@ struct UiRecords {
 };
 
 UiRecords& records() {
-    static UiRecords instance;
+    // Never destroyed: the plugin's threads may still call into the game at exit.
+    static UiRecords& instance = *new UiRecords;
     return instance;
 }
 

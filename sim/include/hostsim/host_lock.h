@@ -31,7 +31,4 @@ namespace hostsim {
 SIM_ABI void acquireHostLock(HostLockObject* lock);
 SIM_ABI void releaseHostLock(HostLockObject* lock);
 
-// The lock over the game's all-forms map, at its offset in the image.
-HostLockObject& allFormsLock();
-
 }  // namespace hostsim

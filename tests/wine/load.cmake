@@ -1,0 +1,20 @@
+# The simulated game executable loads the real plugin DLL under Wine, and the
+# DLL's export and import directories are what the loader and Windows expect.
+set(LUMORA_WINE_LOAD_DIR ${CMAKE_CURRENT_BINARY_DIR}/load_run)
+
+add_test(NAME wine.game_loads_plugin
+  COMMAND ${CMAKE_COMMAND}
+    -DGAME=$<TARGET_FILE:halcyra_sim>
+    -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
+    -DRUN_DIR=${LUMORA_WINE_LOAD_DIR}
+    -DWINE_RUN=${PROJECT_SOURCE_DIR}/tools/wine-run
+    -P ${CMAKE_CURRENT_LIST_DIR}/scripts/check_game_loads_plugin.cmake)
+set_tests_properties(wine.game_loads_plugin PROPERTIES LABELS wine TIMEOUT 300)
+
+find_program(LUMORA_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME wine.plugin_dll_directories
+  COMMAND ${CMAKE_COMMAND}
+    -DOBJDUMP=${LUMORA_MINGW_OBJDUMP}
+    -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
+    -P ${CMAKE_CURRENT_LIST_DIR}/scripts/check_plugin_dll_directories.cmake)
+set_tests_properties(wine.plugin_dll_directories PROPERTIES LABELS wine TIMEOUT 60)

@@ -1,0 +1,59 @@
+cmake_minimum_required(VERSION 3.25)
+# Runs the game from a folder that holds Data/Obrix/Plugins/LumoraSearchEngine.dll
+# and checks what it printed: the version resource, the descriptor, the load
+# result, the four loader messages and a clean end.
+file(REMOVE_RECURSE ${RUN_DIR})
+file(MAKE_DIRECTORY ${RUN_DIR}/Data/Obrix/Plugins)
+file(COPY ${PLUGIN} DESTINATION ${RUN_DIR}/Data/Obrix/Plugins)
+
+execute_process(COMMAND ${WINE_RUN} ${GAME}
+  WORKING_DIRECTORY ${RUN_DIR}
+  RESULT_VARIABLE result
+  OUTPUT_VARIABLE output
+  ERROR_VARIABLE errors
+  TIMEOUT 240)
+message("${output}")
+if(errors)
+  message("stderr:\n${errors}")
+endif()
+
+set(name "Lumora Search Engine - Obrix Plugin by Lumora Team")
+set(expected
+  "loader: loaded \"Data\\\\Obrix\\\\Plugins\\\\LumoraSearchEngine.dll\""
+  "loader: version file 3.1.0.0 product 3.1.0.0 os 0x40004 type 2 flags 0x0 mask 0x3F"
+  "loader: version translation 0409 1200"
+  "loader: version string FileVersion \"3.1.0.0\""
+  "loader: version string ProductVersion \"3.1.0.0\""
+  "loader: version string FileDescription \"${name}\""
+  "loader: version string InternalName \"${name}\""
+  "loader: version string OriginalFilename \"${name}\""
+  "loader: version string ProductName \"${name}\""
+  "loader: descriptor format 1 version 3.1.0.0 (0x03010000)"
+  "loader: descriptor name \"${name}\" author \"Lumora Team\""
+  "loader: descriptor independence address 0x00000000 structure 0x00000000 runtimes 1.14.74.0 minimum loader 0x00000000"
+  "loader: listener registered handle 7 sender \"Obrix\""
+  "loader: ObrixPlugin_Load returned true"
+  "loader: message 0 delivered to 1 listener"
+  "loader: message 1 delivered to 1 listener"
+  "loader: message 2 delivered to 1 listener"
+  "loader: message 3 delivered to 1 listener"
+  "game: engine strings balanced"
+  "game: session ended cleanly")
+
+# The lines must appear in this order.
+set(rest "${output}")
+foreach(line IN LISTS expected)
+  string(FIND "${rest}" "${line}\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "missing, or out of order: ${line}")
+  endif()
+  string(LENGTH "${line}" length)
+  math(EXPR after "${at} + ${length}")
+  string(SUBSTRING "${rest}" ${after} -1 rest)
+endforeach()
+if(output MATCHES "violation: ")
+  message(FATAL_ERROR "the game saw violations")
+endif()
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the game exited with ${result}")
+endif()
