@@ -12,7 +12,9 @@
 #include "hostsim/engine_strings.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/host_lock.h"
+#include "hostsim/image.h"
 #include "hostsim/menus.h"
+#include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
 #include "support/simulated_game.h"
@@ -23,6 +25,10 @@ using namespace hook_test;
 
 // Where editing ended on the test clock.
 constexpr std::int64_t kEditEnded = 7'000'000'000;
+hostsim::HostLockObject& allFormsLock() {
+    return *hostsim::dataAt<hostsim::HostLockObject>(hostsim::offsets::HostForms_AllFormsLock);
+}
+
 // A flag byte of 1 as the game leaves it: the rest of the register is garbage.
 constexpr std::uint64_t kDirtyFlagRegister = 0xA5A5A5A5A5A5A501ull;
 
@@ -224,7 +230,7 @@ TEST_F(SampleGalaxyCapture, CapturedTextInTheWindowShowsTheResultsBox) {
     ASSERT_EQ(recorder().boxes.size(), 1u);
     EXPECT_TRUE(recorder().boxes[0].allFormsLockHeld);
     EXPECT_FALSE(recorder().boxes[0].pluginMutexFree);
-    EXPECT_TRUE(hostsim::isBalanced(hostsim::allFormsLock()));
+    EXPECT_TRUE(hostsim::isBalanced(allFormsLock()));
     {
         std::lock_guard lock(PluginState.mutex);
         ASSERT_EQ(PluginState.resultKeys.size(), 2u);
@@ -249,7 +255,7 @@ TEST_F(SampleGalaxyCapture, SameTextOutsideTheWindowOnlyMakesTheGameCall) {
     hostsim::clearTranscript();
     hostsim::passCaptureSite("Harrow");
     EXPECT_EQ(hostsim::transcript(), std::vector<std::string>{"capture \"Harrow\" flag 0"});
-    EXPECT_EQ(hostsim::allFormsLock().acquisitions.load(), 0u);
+    EXPECT_EQ(allFormsLock().acquisitions.load(), 0u);
     std::lock_guard lock(PluginState.mutex);
     EXPECT_TRUE(PluginState.resultKeys.empty());
     EXPECT_EQ(PluginState.resultsShownAtNs, 0);
