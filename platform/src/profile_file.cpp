@@ -177,7 +177,7 @@ std::string_view withoutMatchingQuotes(std::string_view value) {
 
 DWORD copyCut(std::string_view text, LPSTR buffer, DWORD size) {
     const std::size_t count = std::min<std::size_t>(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), count);
+    if (count != 0) std::memcpy(buffer, text.data(), count);
     buffer[count] = '\0';
     return static_cast<DWORD>(count);
 }

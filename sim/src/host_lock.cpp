@@ -2,6 +2,8 @@
 #include <thread>
 
 #include "hostsim/host_lock.h"
+#include "hostsim/image.h"
+#include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 
 namespace hostsim {
@@ -40,5 +42,11 @@ SIM_ABI void releaseHostLock(HostLockObject* lock) {
     lock->releases.fetch_add(1);
     if (--lock->depth == 0) lock->ownerThread.store(0, std::memory_order_release);
 }
+
+}  // namespace hostsim
+
+namespace hostsim {
+
+HostLockObject& allFormsLock() { return *dataAt<HostLockObject>(offsets::HostForms_AllFormsLock); }
 
 }  // namespace hostsim

@@ -21,9 +21,11 @@ constexpr SIZE_T kPollThreadStackCommit = 8192;
 
 bool isKeyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
 
+// With no game window and nothing in the foreground both calls answer null;
+// that is not the game having the focus.
 bool gameWindowHasFocus() {
     HWND game = FindWindowA(nullptr, "Halcyra");
-    return game == GetForegroundWindow();
+    return game != nullptr && game == GetForegroundWindow();
 }
 
 void requestPromptOnHotkey(std::int64_t now) {

@@ -60,26 +60,51 @@ struct RotatingQueue {
     }
 };
 
+// Ranks of the keys: dense (key - smallest) when the keys span a narrow range,
+// as match positions and flags do, else positions among the sorted distinct keys.
+std::vector<std::uint32_t> rankKeys(std::span<const std::int64_t> keys, std::size_t& rankCount) {
+    std::vector<std::uint32_t> ranks(keys.size());
+    if (keys.empty()) {
+        rankCount = 0;
+        return ranks;
+    }
+    const auto [low, high] = std::minmax_element(keys.begin(), keys.end());
+    const std::uint64_t span = static_cast<std::uint64_t>(*high) - static_cast<std::uint64_t>(*low);
+    if (span <= 2 * keys.size() + 64) {
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            ranks[i] = static_cast<std::uint32_t>(static_cast<std::uint64_t>(keys[i]) - static_cast<std::uint64_t>(*low));
+        rankCount = static_cast<std::size_t>(span) + 1;
+        return ranks;
+    }
+    std::vector<std::int64_t> distinct(keys.begin(), keys.end());
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        ranks[i] = static_cast<std::uint32_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) -
+                                              distinct.begin());
+    rankCount = distinct.size();
+    return ranks;
+}
+
 }  // namespace
 
 std::vector<std::uint32_t> exchangePassOrder(std::span<const std::int64_t> keys) {
     const std::size_t count = keys.size();
-    std::vector<std::int64_t> distinct(keys.begin(), keys.end());
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    std::size_t rankCount = 0;
+    const std::vector<std::uint32_t> ranks = rankKeys(keys, rankCount);
 
     std::vector<std::uint32_t> order;
     order.reserve(count);
-    if (distinct.size() <= 1) {
+    if (rankCount <= 1) {
         for (std::size_t i = 0; i < count; ++i) order.push_back(static_cast<std::uint32_t>(i));
         return order;
     }
 
-    std::vector<RotatingQueue> queues(distinct.size());
-    RankCounter arrived(distinct.size());
+    // Queues of absent keys stay empty and cost nothing but their slot.
+    std::vector<RotatingQueue> queues(rankCount);
+    RankCounter arrived(rankCount);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t rank = static_cast<std::size_t>(
-            std::lower_bound(distinct.begin(), distinct.end(), keys[i]) - distinct.begin());
+        const std::size_t rank = ranks[i];
         RotatingQueue& queue = queues[rank];
         const std::uint64_t smallerSeen = arrived.countBelow(rank);
         queue.rotate(smallerSeen - queue.smallerSeenAtLastTouch);

@@ -31,6 +31,24 @@ void runExchangePass(const std::vector<ResultEntry>& entries, std::vector<std::u
     for (std::size_t k = 0; k < positions.size(); ++k) order[positions[k]] = moved[k];
 }
 
+// Puts entries[order[p]] at position p, following the permutation's cycles so
+// that no second list of entries is needed.
+void moveIntoOrder(std::vector<ResultEntry>& entries, const std::vector<std::uint32_t>& order) {
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start] || order[start] == start) continue;
+        ResultEntry carried = std::move(entries[start]);
+        std::size_t at = start;
+        while (order[at] != start) {
+            entries[at] = std::move(entries[order[at]]);
+            placed[at] = true;
+            at = order[at];
+        }
+        entries[at] = std::move(carried);
+        placed[at] = true;
+    }
+}
+
 // Flag keys: the entry with the flag is the smaller.
 std::int64_t flagFirst(bool flag) { return flag ? 0 : 1; }
 
@@ -91,10 +109,7 @@ void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups) {
                         byPosition);
     }
 
-    std::vector<ResultEntry> ordered;
-    ordered.reserve(entries.size());
-    for (std::uint32_t index : order) ordered.push_back(std::move(entries[index]));
-    entries = std::move(ordered);
+    moveIntoOrder(entries, order);
 }
 
 void orderResults(std::vector<ResultEntry>& entries, bool anyKeywordMatched, NameHitGroups groups) {

@@ -84,8 +84,15 @@ TEST_F(VirtualProtectTest, InvalidArgumentsFailWithoutChange) {
 }
 
 TEST_F(VirtualProtectTest, RangeLeavingAnAllocationIsRefused) {
-    void* block = VirtualAlloc(nullptr, kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(block, nullptr);
+    // Find a 64 KiB-aligned spot with a free page after it: the system may
+    // have put something right behind an arbitrary allocation.
+    constexpr std::size_t kGranularity = 0x10000;
+    void* probe = mmap(nullptr, 3 * kGranularity, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(probe, MAP_FAILED);
+    auto aligned = (reinterpret_cast<std::uintptr_t>(probe) + kGranularity - 1) & ~(kGranularity - 1);
+    munmap(probe, 3 * kGranularity);
+    void* block = VirtualAlloc(reinterpret_cast<void*>(aligned), kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_EQ(reinterpret_cast<std::uintptr_t>(block), aligned);
     auto* bytes = static_cast<std::uint8_t*>(block);
     const bool neighbourMapped =
         mmap(bytes + kPage, kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0) ==

@@ -31,4 +31,8 @@ namespace hostsim {
 SIM_ABI void acquireHostLock(HostLockObject* lock);
 SIM_ABI void releaseHostLock(HostLockObject* lock);
 
+// The game's all-forms lock, at its fixed place in the image (a zeroed lock is
+// a free one).
+HostLockObject& allFormsLock();
+
 }  // namespace hostsim
