@@ -12,6 +12,7 @@
 #include "hostsim/game_thread.h"
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
+#include "scenario_hooks.h"
 #include "version_resource.h"
 
 namespace {
@@ -59,8 +60,10 @@ int runGame() {
 
 }  // namespace
 
-int main() {
-    const int code = runGame();
+int main(int argc, char** argv) {
+    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session.
+    const bool hooksScenario = argc == 4 && std::string(argv[1]) == "--scenario" && std::string(argv[2]) == "hooks";
+    const int code = hooksScenario ? hostsim::runHooksScenario(argv[3]) : runGame();
     std::fflush(stdout);
     // The plugin's threads run until the process ends, as in the game.
     ExitProcess(static_cast<UINT>(code));

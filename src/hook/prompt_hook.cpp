@@ -33,7 +33,12 @@ HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return result;  // the request stays pending for a later frame
     if (PluginState.promptRequested) {
-        openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
+        // Nothing may unwind into the game's frame; a failed attempt drops the
+        // request like any other.
+        try {
+            openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
+        } catch (...) {
+        }
         PluginState.promptRequested = false;
     }
     return result;
