@@ -78,6 +78,10 @@ int runTerminalSession(const DemoOptions& options) {
             printer.print(out, {std::string("! ") + error.what()});
             continue;
         }
+        const ScreenState screen = screenOf(session);
+        if (commands.size() == 1 && commands[0].verb == "press" && !commands[0].words.empty() &&
+            parseKeyName(commands[0].words[0]) == runner.hotkey() && !screen.starMapOpen && !screen.textInputOpen)
+            printer.print(out, {"  (the search hotkey works on the star map: enter map first)"});
         bool quit = false;
         for (const auto& command : commands) {
             const CommandOutcome outcome = runner.run(command);
