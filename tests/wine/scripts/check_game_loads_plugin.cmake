@@ -57,3 +57,34 @@ endif()
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the game exited with ${result}")
 endif()
+
+# Message 2 made the plugin write both files from nothing; the bytes must be
+# the ones the native build writes (tests/config pins the same bytes).
+function(expect_file_bytes file expected)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "not written: ${file}")
+  endif()
+  file(READ ${file} actualHex HEX)
+  string(HEX "${expected}" expectedHex)
+  if(NOT actualHex STREQUAL expectedHex)
+    file(READ ${file} actual)
+    message(FATAL_ERROR "${file} differs:\n${actual}")
+  endif()
+endfunction()
+set(plugins ${RUN_DIR}/Data/Obrix/Plugins)
+string(CONCAT settingsBytes
+  "[General]\r\n"
+  "iTextInputMenuHotkey=0x51\r\n"
+  "bSkipNonStarMapVisibleMapMarkers=1\r\n")
+expect_file_bytes(${plugins}/LumoraSearchEngine.ini "${settingsBytes}")
+string(CONCAT languageBytes
+  "[General]\r\n"
+  "sSearch=Search\r\n"
+  "sSearchResults=Search results\r\n"
+  "sSearchResultsLocations=Locations\r\n"
+  "sSearchResultsPlanets=Planets\r\n"
+  "sTextInputMenuHeader=Lumora Search Engine\r\n"
+  "sTextInputMenuDefaultText=Enter a location or planet name...\r\n"
+  "sFoundMatches=Found % matches.\r\n"
+  "sNoMatchesFound=No matches.\r\n")
+expect_file_bytes(${plugins}/LumoraSearchEngineLang.ini "${languageBytes}")
