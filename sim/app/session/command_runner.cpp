@@ -42,7 +42,8 @@ constexpr CommandHelp kHelp[] = {
     {"start", "load and send message 2, unless done; every game command does this first"},
     {"expect PATTERN", "wait for a transcript line matching PATTERN (* matches anything)"},
     {"expect-none PATTERN", "let two frames pass; fail if a line since the last match or mark matches"},
-    {"mark", "later expect-none checks only look at lines after this point"},
+    {"expect-any PATTERN", "wait for a matching line anywhere after the last mark (order left open)"},
+    {"mark", "expect-none and expect-any look at lines after this point only"},
     {"timeout MS", "how long expect waits (default 5000)"},
     {"note TEXT", "write a note line into the transcript"},
     {"help / quit", "this list / end the session"},
@@ -51,7 +52,7 @@ constexpr CommandHelp kHelp[] = {
 // Commands that set the scene or read the transcript without making the game
 // run; every other command first has the loader start the plugin.
 const std::set<std::string> kSceneCommands = {"galaxy", "ini",  "window", "ui-object", "load",        "message",
-                                              "start",  "clock", "timeout", "note",     "expect",      "expect-none",
+                                              "start",  "clock", "timeout", "note",     "expect",      "expect-none", "expect-any",
                                               "mark",   "wait", "help",   "quit",      "exit"};
 
 CommandOutcome failure(std::string message) { return {false, false, std::move(message)}; }
@@ -236,6 +237,11 @@ CommandOutcome CommandRunner::run(const Command& command) {
     if (verb == "expect") {
         if (command.rest.empty()) return failure("expect needs a pattern");
         if (!session_.expectLine(command.rest)) return failure("no line matched: " + command.rest);
+        return {};
+    }
+    if (verb == "expect-any") {
+        if (command.rest.empty()) return failure("expect-any needs a pattern");
+        if (!session_.expectLineSinceMark(command.rest)) return failure("no line since the mark matched: " + command.rest);
         return {};
     }
     if (verb == "expect-none") {

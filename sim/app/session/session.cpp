@@ -338,7 +338,13 @@ std::optional<std::string> Session::findLineSinceCursor(const std::string& patte
     return std::nullopt;
 }
 
-void Session::markCursor() { cursor_ = hostsim::transcript().size(); }
+void Session::markCursor() { cursor_ = mark_ = hostsim::transcript().size(); }
+
+std::optional<std::string> Session::expectLineSinceMark(const std::string& pattern) {
+    const auto found = waitForLine(mark_, pattern, options_.expectTimeout);
+    if (!found) return std::nullopt;
+    return hostsim::transcript()[*found];
+}
 
 void Session::note(const std::string& text) { hostsim::recordTranscriptLine("note: " + text); }
 

@@ -112,6 +112,10 @@ public:
     // The first line after the cursor that matches, if any (the cursor stays).
     std::optional<std::string> findLineSinceCursor(const std::string& pattern) const;
     void markCursor();
+    // Waits for a matching line anywhere after the last mark, leaving the
+    // cursor where it is: for lines of another thread, whose order against
+    // the lines around them is not fixed.
+    std::optional<std::string> expectLineSinceMark(const std::string& pattern);
     // Waits for a matching line at or after index `from`, leaving the cursor
     // alone; returns the index of the line.
     std::optional<std::size_t> waitForLine(std::size_t from, const std::string& pattern,
@@ -147,6 +151,7 @@ private:
     bool dataLoadedSent_ = false;
     bool finished_ = false;
     std::size_t cursor_ = 0;
+    std::size_t mark_ = 0;
     mutable std::mutex mutex_;  // guards the two fields below
     std::string editField_;
     std::map<std::uint32_t, std::string> formNames_;
