@@ -137,7 +137,8 @@ private:
 // player, context, type descriptors) into the image and places the query
 // functions at their offsets. The image must be prepared. Replaces any
 // galaxy installed before; the previous one is destroyed. The all-forms lock
-// itself is placed by bootGame() (hostsim/host_lock.h: allFormsLock()).
+// is the zeroed lock at its fixed place in the image (hostsim/host_lock.h:
+// allFormsLock()).
 Galaxy& installGalaxy(const GalaxyDescription& description);
 // The installed galaxy, or null.
 Galaxy* installedGalaxy();
