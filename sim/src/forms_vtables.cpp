@@ -51,7 +51,8 @@ const void* const* virtualTableFor(std::uint8_t typeCode) { return allTables()[t
 
 std::uint8_t typeCodeOf(const FormHeader* form) {
     using TypeCodeFn = std::uint8_t(SIM_ABI*)(const void*);
-    auto fn = reinterpret_cast<TypeCodeFn>(form->virtualTable[kTypeCodeEntry]);
+    // The table holds code addresses as const void*; clang refuses to cast the const away implicitly.
+    auto fn = reinterpret_cast<TypeCodeFn>(const_cast<void*>(form->virtualTable[kTypeCodeEntry]));
     return fn(form);
 }
 

@@ -1,0 +1,185 @@
+// Soak: thousands of searches while the player's keys, the game's menus, its
+// frames and the capture site all move at random moments, across the plugin's
+// polling thread, the thread that delivers menu and editing events, and the
+// game's own thread. Nothing may deadlock (a watchdog ends the process when
+// no progress is made), and at the end every engine string is released and
+// every lock free. LUMORA_SOAK_SEARCHES sets how many searches (default 2000).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "flow/plugin_state.h"
+#include "flow_test_support.h"
+#include "hostsim/call_sites.h"
+#include "hostsim/events.h"
+#include "hostsim/galaxy.h"
+#include "hostsim/game_thread.h"
+#include "hostsim/host_lock.h"
+#include "hostsim/loader.h"
+#include "hostsim/transcript.h"
+#include "hostsim/ui_records.h"
+
+namespace {
+
+using namespace flow_test;
+using namespace std::chrono_literals;
+
+std::size_t soakSearches() {
+    const char* wanted = std::getenv("LUMORA_SOAK_SEARCHES");
+    return wanted != nullptr ? std::strtoul(wanted, nullptr, 10) : 2000;
+}
+
+// Progress marks of each side; the watchdog needs all of them to move.
+std::atomic<std::uint64_t> driverSteps{0};
+std::atomic<std::uint64_t> pollPasses{0};
+std::atomic<bool> pollingParked{false};
+
+// Ends the process when the driver, the game's frames or the polling thread
+// stop moving for `limit`: a deadlock cannot be unwound from a test.
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit) : thread_([this, limit] { watch(limit); }) {}
+    ~Watchdog() {
+        stop_.store(true);
+        thread_.join();
+    }
+
+private:
+    void watch(std::chrono::seconds limit) {
+        auto marks = [] { return std::array{driverSteps.load(), hostsim::frameCount(), pollPasses.load()}; };
+        auto last = marks();
+        auto lastChange = std::chrono::steady_clock::now();
+        while (!stop_.load()) {
+            std::this_thread::sleep_for(50ms);
+            const auto now = marks();
+            bool allMoved = true;
+            for (std::size_t i = 0; i < now.size(); ++i) allMoved &= now[i] != last[i];
+            if (allMoved || pollingParked.load()) {
+                last = now;
+                lastChange = std::chrono::steady_clock::now();
+            } else if (std::chrono::steady_clock::now() - lastChange > limit) {
+                std::fprintf(stderr, "soak watchdog: no progress for %lld s (driver %llu, frames %llu, polls %llu)\n",
+                             static_cast<long long>(limit.count()), static_cast<unsigned long long>(now[0]),
+                             static_cast<unsigned long long>(now[1]), static_cast<unsigned long long>(now[2]));
+                std::abort();
+            }
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+const char* const kMenus[] = {"GalaxyStarMapMenu", "MessageBoxMenu", "TextInputMenu", "Console"};
+const int kKeys[] = {0x51, '0', '1', '2', VK_NUMPAD0 + 1, VK_TAB, VK_ESCAPE};
+const char* const kTexts[] = {"thessa", "Corvane", "a", "", "--", "ilvane--prime", "outpost", "Va'ruun", "zzz",
+                              "new atlantis -- city", "E"};
+
+class SoakTest : public lumora_test::LoadedPluginTest {
+protected:
+    void SetUp() override {
+        LoadedPluginTest::SetUp();
+        win32layer::releaseAllKeys();
+        win32layer::setForegroundWindow(win32layer::createWindow("Halcyra"));
+        // The polling thread sleeps 0 to 3 ms between passes instead of 50.
+        win32layer::setSleepOverride([](DWORD) {
+            thread_local std::mt19937 pause(7);
+            pollPasses.fetch_add(1);
+            std::this_thread::sleep_for(std::chrono::microseconds(pause() % 3000));
+        });
+        hostsim::installGalaxy(hostsim::loadGalaxyFile(hostsim::shippedGalaxyDirectory() + "/sample.galaxy"));
+        folder_.emplace();  // after the galaxy: its path may be relative to the start folder
+        hostsim::sendLoaderMessage(2);
+        hostsim::startGameThread(1ms);
+    }
+    void TearDown() override {
+        win32layer::setSleepOverride([](DWORD) {
+            pollingParked.store(true);
+            for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+        });
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (!pollingParked.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        EXPECT_TRUE(pollingParked.load());
+        hostsim::stopGameThread();
+        EXPECT_TRUE(PluginState.mutex.try_lock()) << "PluginState.mutex still held";
+        PluginState.mutex.unlock();
+        EXPECT_TRUE(hostsim::isBalanced(hostsim::allFormsLock()));
+        EXPECT_TRUE(hostsim::installedGalaxy()->containerLocksBalanced());
+        LoadedPluginTest::TearDown();  // engine strings balanced, no violation
+    }
+    ManualClock clock_;
+    std::optional<ScopedGameFolder> folder_;
+};
+
+TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuietAndBalanced) {
+    const std::size_t wanted = soakSearches();
+    std::mt19937 pick(20261208);  // fixed: the same sequence of actions every run
+    auto chance = [&](unsigned outOf) { return pick() % outOf == 0; };
+    std::size_t searches = 0;
+    const auto giveUp = std::chrono::steady_clock::now() + 150s;
+    {
+        Watchdog watchdog(5s);
+        while (searches < wanted && std::chrono::steady_clock::now() < giveUp) {
+            driverSteps.fetch_add(1);
+            switch (pick() % 8) {
+                case 0:  // time passes on the plugin's clock, across its thresholds
+                    clock_.advance(static_cast<std::int64_t>(pick() % 700) * kMillisecond);
+                    break;
+                case 1: {  // the player's keys
+                    const int key = kKeys[pick() % std::size(kKeys)];
+                    chance(2) ? win32layer::pressKey(key) : win32layer::releaseKey(key);
+                    break;
+                }
+                case 2: {  // a menu changes, its event delivered on this thread
+                    const char* menu = kMenus[pick() % std::size(kMenus)];
+                    chance(2) ? hostsim::openMenu(menu) : hostsim::closeMenu(menu);
+                    break;
+                }
+                case 3: {  // a menu changes on the game's thread
+                    const char* menu = kMenus[pick() % std::size(kMenus)];
+                    const bool open = chance(2);
+                    hostsim::postToGameThread([menu, open] { open ? hostsim::openMenu(menu) : hostsim::closeMenu(menu); });
+                    break;
+                }
+                case 4:  // editing starts, ends or is cancelled on this thread
+                    hostsim::deliverTextInputEvent(chance(3)   ? hostsim::EventSourceKind::StartEditText
+                                                   : chance(2) ? hostsim::EventSourceKind::EndEditText
+                                                               : hostsim::EventSourceKind::InputCanceled);
+                    break;
+                case 5:
+                case 6: {  // the player confirms a text on the star map: the game searches it
+                    const char* text = kTexts[pick() % std::size(kTexts)];
+                    const std::size_t before = hostsim::gameMessageBoxes().size();
+                    hostsim::runOnGameThread([text] {
+                        hostsim::openMenu("GalaxyStarMapMenu");
+                        hostsim::deliverTextInputEvent(hostsim::EventSourceKind::EndEditText);
+                        hostsim::passCaptureSite(text);
+                    });
+                    searches += hostsim::gameMessageBoxes().size() - before;
+                    if (hostsim::gameMessageBoxes().size() > 256) hostsim::clearUiRecords();
+                    break;
+                }
+                default:  // a moment of real time
+                    std::this_thread::sleep_for(std::chrono::microseconds(pick() % 2000));
+                    break;
+            }
+        }
+        win32layer::releaseAllKeys();
+        hostsim::runOnGameThread([] {});  // the game drains what was posted to it
+    }
+    std::printf("soak: %zu searches in %llu steps, %llu frames, %llu polling passes\n", searches,
+                static_cast<unsigned long long>(driverSteps.load()),
+                static_cast<unsigned long long>(hostsim::frameCount()),
+                static_cast<unsigned long long>(pollPasses.load()));
+    EXPECT_GE(searches, wanted);
+}
+
+}  // namespace
