@@ -50,7 +50,9 @@ struct LineReader {
         if (pos < text.size() && text[pos] == '"') return quoted(field);
         const std::size_t start = pos;
         while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t' && text[pos] != '\r') ++pos;
-        return std::string(text.substr(start, pos - start));
+        const std::string_view bare = text.substr(start, pos - start);
+        if (bare.find('\0') != std::string_view::npos) fail(field, "a text cannot hold a zero byte");
+        return std::string(bare);
     }
     std::string quoted(const std::string& field) {
         std::string out;
@@ -59,6 +61,9 @@ struct LineReader {
             if (pos >= text.size()) fail(field, "text is missing its closing quote");
             const char c = text[pos++];
             if (c == '"') break;
+            // The game's texts end at a zero byte, so one written as it is
+            // would cut the name short as surely as an escaped one.
+            if (c == '\0') fail(field, "a text cannot hold a zero byte");
             if (c != '\\') {
                 out.push_back(c);
                 continue;

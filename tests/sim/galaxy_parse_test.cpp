@@ -69,6 +69,21 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"FieldOnDirective", "context id=0x1\n", 1, "id", "not expected here"}),
     [](const ::testing::TestParamInfo<BadFile>& info) { return info.param.label; });
 
+TEST(GalaxyFile, ZeroByteWrittenAsItIsInATextIsRejectedAtItsLine) {
+    // Found by fuzzing: the written form escaped it, and then did not read back.
+    for (const std::string& text : {std::string("form 0x1\nform 0x2 name=\"a\0b\"\n", 29),
+                                     std::string("form 0x1\nform 0x2 name=a\0b\n", 27)}) {
+        try {
+            parseGalaxyText(text, "raw.galaxy");
+            ADD_FAILURE() << "a raw zero byte in a text was accepted";
+        } catch (const GalaxyFileError& error) {
+            EXPECT_EQ(error.line(), 2);
+            EXPECT_EQ(error.field(), "name");
+            EXPECT_NE(std::string(error.what()).find("zero byte"), std::string::npos) << error.what();
+        }
+    }
+}
+
 TEST(GalaxyFile, MissingFileIsReportedAsLineZero) {
     try {
         hostsim::loadGalaxyFile("/nonexistent/dir/none.galaxy");
