@@ -190,13 +190,19 @@ std::string entryLine(std::string_view key, std::string_view value) {
     return line;
 }
 
-// Position behind the line, giving a last line without a line end one first.
+// What text put behind the line needs first to start a line of its own. Only
+// LF ends a line for the reader, so a last line that ends in a lone CR needs
+// the LF, or the new text would run on in that line and be lost in it.
+std::string_view missingLineEnd(std::string_view bytes, const ProfileLine& line) {
+    if (line.end > line.begin && bytes[line.end - 1] == '\n') return {};
+    return line.contentEnd == line.end ? kNewLineEnd : std::string_view("\n");
+}
+
+// Position behind the line, completing the line end of a last line first.
 std::size_t endOfLineAddingLineEnd(std::string& bytes, const ProfileLine& line) {
-    if (line.contentEnd == line.end) {
-        bytes.insert(line.end, kNewLineEnd);
-        return line.end + kNewLineEnd.size();
-    }
-    return line.end;
+    const std::string_view missing = missingLineEnd(bytes, line);
+    bytes.insert(line.end, missing);
+    return line.end + missing.size();
 }
 
 std::string withEntrySet(const std::string& original, std::string_view section, std::string_view key,
@@ -211,10 +217,7 @@ std::string withEntrySet(const std::string& original, std::string_view section, 
             bytes.insert(profile.bodyBegin, newLine);
             return bytes;
         }
-        if (!profile.lines.empty()) {
-            const ProfileLine& last = profile.lines.back();
-            if (last.contentEnd == last.end && last.end > last.begin) bytes += kNewLineEnd;
-        }
+        if (!profile.lines.empty()) bytes += missingLineEnd(original, profile.lines.back());
         bytes += "[" + std::string(section) + "]" + std::string(kNewLineEnd) + newLine;
         return bytes;
     }

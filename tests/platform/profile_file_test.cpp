@@ -52,6 +52,11 @@ INSTANTIATE_TEST_SUITE_P(
         InPlaceCase{"BareKeyLineGetsValue", "[General]\r\nk\r\n", "k", "v", "[General]\r\nk=v\r\n"},
         InPlaceCase{"MissingSectionAfterLfFileWithoutEnd", "[Other]\nx=1", "k", "v",
                     "[Other]\nx=1\r\n[General]\r\nk=v\r\n"},
+        // Found by fuzzing: a last line ending in a lone CR swallowed the new key.
+        InPlaceCase{"NewKeyAfterLastLineEndingInLoneCr", "[General]\r\nk1=v1\r", "k2", "v2",
+                    "[General]\r\nk1=v1\r\nk2=v2\r\n"},
+        InPlaceCase{"MissingSectionAfterLastLineEndingInLoneCr", "[Other]\r\nx=1\r", "k", "v",
+                    "[Other]\r\nx=1\r\n[General]\r\nk=v\r\n"},
         InPlaceCase{"BomStaysInFront", "\xEF\xBB\xBF\r\n[General]\r\n", "k", "v",
                     "\xEF\xBB\xBF\r\n[General]\r\nk=v\r\n"}),
     [](const ::testing::TestParamInfo<InPlaceCase>& info) { return std::string(info.param.name); });
