@@ -115,6 +115,14 @@ protected:
         EXPECT_TRUE(hostsim::installedGalaxy()->containerLocksBalanced());
         LoadedPluginTest::TearDown();  // engine strings balanced, no violation
     }
+    // Counts what the game recorded so far and forgets it, so the records stay small.
+    void takeRecords() {
+        prompts_ += hostsim::openedPrompts().size();
+        focuses_ += hostsim::focusRequests().size();
+        hostsim::clearUiRecords();
+    }
+    std::size_t prompts_ = 0;
+    std::size_t focuses_ = 0;
     ManualClock clock_;
     std::optional<ScopedGameFolder> folder_;
 };
@@ -164,7 +172,7 @@ TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuiet
                         hostsim::passCaptureSite(text);
                     });
                     searches += hostsim::gameMessageBoxes().size() - before;
-                    if (hostsim::gameMessageBoxes().size() > 256) hostsim::clearUiRecords();
+                    if (hostsim::gameMessageBoxes().size() > 256) takeRecords();
                     break;
                 }
                 default:  // a moment of real time
@@ -175,11 +183,16 @@ TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuiet
         win32layer::releaseAllKeys();
         hostsim::runOnGameThread([] {});  // the game drains what was posted to it
     }
-    std::printf("soak: %zu searches in %llu steps, %llu frames, %llu polling passes\n", searches,
-                static_cast<unsigned long long>(driverSteps.load()),
+    takeRecords();
+    std::printf("soak: %zu searches, %zu prompts opened, %zu bodies focused in %llu steps, %llu frames, "
+                "%llu polling passes\n",
+                searches, prompts_, focuses_, static_cast<unsigned long long>(driverSteps.load()),
                 static_cast<unsigned long long>(hostsim::frameCount()),
                 static_cast<unsigned long long>(pollPasses.load()));
     EXPECT_GE(searches, wanted);
+    // The polling thread's roads were taken too, not only the capture's.
+    EXPECT_GT(prompts_, 0u);
+    EXPECT_GT(focuses_, 0u);
 }
 
 }  // namespace

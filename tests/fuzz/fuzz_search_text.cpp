@@ -507,6 +507,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const Box expected = expectedBox(universe, searched);
     const auto boxes = hostsim::gameMessageBoxes();
+    // To see what an input does: LUMORA_FUZZ_SHOW=1 fuzz_search_text FILE...
+    if (std::getenv("LUMORA_FUZZ_SHOW") != nullptr && !boxes.empty())
+        std::fprintf(stderr, "--- box\n%s\n", boxes[0].text.c_str());
     if (boxes.size() != 1) fail(std::to_string(boxes.size()) + " boxes for one search");
     if (boxes[0].text != expected.text)
         fail("box text differs\n--- expected\n" + expected.text + "\n--- shown\n" + boxes[0].text);
