@@ -32,9 +32,14 @@ namespace {
 
 // ---- The galaxy, as the fuzzer's bytes describe it -----------------------
 
+// Enough for more than ten lines (the cut at ten and the location limit of
+// five) while the list stays within the 32 entries that the keyword ordering
+// sorts by insertion alone.
 constexpr int kSystems = 2;   // system i holds star i
-constexpr int kPlanets = 4;
-constexpr int kNamedForms = 4;
+constexpr int kPlanets = 6;
+constexpr int kNamedForms = 8;
+constexpr int kMostPlaced = 12;
+constexpr int kMostRegistryEntries = 10;
 
 struct PlacedObject {
     bool eligible = false;  // eligible base and the context test passes; else a visible map marker
@@ -95,7 +100,7 @@ Universe readUniverse(FuzzedDataProvider& bytes) {
     u.altName = gameName(bytes);
     u.playerName = gameName(bytes);
     if (u.playerName.empty()) u.playerName = "Ada";  // an empty player name is a case of its own
-    const int placedCount = bytes.ConsumeIntegralInRange(0, 8);
+    const int placedCount = bytes.ConsumeIntegralInRange(0, kMostPlaced);
     for (int i = 0; i < placedCount; ++i) {
         PlacedObject p;
         p.eligible = bytes.ConsumeBool();
@@ -104,7 +109,7 @@ Universe readUniverse(FuzzedDataProvider& bytes) {
         p.alt = bytes.ConsumeIntegralInRange(-1, 1);
         u.placed.push_back(p);
     }
-    const int registryCount = bytes.ConsumeIntegralInRange(0, 6);
+    const int registryCount = bytes.ConsumeIntegralInRange(0, kMostRegistryEntries);
     for (int i = 0; i < registryCount; ++i) u.registry.push_back(bytes.ConsumeIntegralInRange(-1, kPlanets - 1));
     return u;
 }
