@@ -148,10 +148,19 @@ void searchThessa() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz_game::bootForFuzzing();
     hostsim::installGalaxy(hostsim::parseGalaxyText(kGalaxy, "fuzz galaxy"));
-    // A game folder of our own for the whole run.
-    char folder[] = "/tmp/lumora_fuzz_config_XXXXXX";
-    if (mkdtemp(folder) == nullptr) fail("no temporary folder");
+    // A game folder of our own for the whole run, in memory where the system
+    // has a place for it: each run writes and reads both files many times.
+    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    std::string folder = (base / "lumora_fuzz_config_XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) fail("no temporary folder");
     fs::current_path(folder);
+    // Left behind after a finding, for a look at the files; removed otherwise.
+    static fs::path created;
+    created = folder;
+    std::atexit([] {
+        std::error_code ignored;
+        fs::remove_all(created, ignored);
+    });
     fs::create_directories(kPluginFolder);
     return 0;
 }
