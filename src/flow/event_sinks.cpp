@@ -3,10 +3,10 @@
 #include <mutex>
 #include <new>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/engine_string.h"
 #include "host/ui.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 
 namespace {
 // A result box opens this soon after the search showed it, or it is not ours.

@@ -3,13 +3,13 @@
 #include <mutex>
 #include <string>
 
+#include "base/plugin_error.h"
 #include "config/settings.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "host/ui.h"
-#include "plugin/plugin_error.h"
 #include "search/star_map_focus.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 
 namespace {
 constexpr std::int64_t kStarMapSettleNs = 1'000'000'000;

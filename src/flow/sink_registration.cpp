@@ -1,5 +1,5 @@
+#include "base/diagnostics.h"
 #include "flow/event_sinks.h"
-#include "hook/diagnostics.h"
 
 namespace {
 // Offset of the menu open/close event source inside the game's UI object.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
 #include "win/windows_api.h"
 
 BranchTrampoline g_branchTrampoline;

@@ -1,10 +1,10 @@
 #include <mutex>
 #include <string>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "hook/search_hooks.h"
 #include "search/run_search.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 
 namespace {
 void* createEngineString(EngineString* out, const char* text, std::uint8_t flag) {

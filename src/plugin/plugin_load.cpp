@@ -1,11 +1,11 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/plugin_error.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
 #include "host/bindings.h"
 #include "plugin/loader_interface.h"
-#include "plugin/plugin_error.h"
 #include "win/windows_api.h"
 
 namespace {

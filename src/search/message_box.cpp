@@ -1,6 +1,6 @@
 #include "search/message_box.h"
 
-#include "hook/patch_code_bytes.h"
+#include "base/patch_code_bytes.h"
 #include "host/bindings.h"
 #include "host/engine_string.h"
 

@@ -6,9 +6,9 @@
 
 #include "config/placeholder.h"
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
 #include "search/result_entry.h"
 #include "search/search_terms.h"
+#include "state/plugin_state.h"
 
 struct ResultLine {
     std::string text;  // ends with a newline

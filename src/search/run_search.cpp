@@ -6,8 +6,6 @@
 #include "config/placeholder.h"
 #include "config/settings.h"
 #include "config/ui_texts.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "host/ui.h"
 #include "search/candidate_collection.h"
@@ -17,6 +15,8 @@
 #include "search/result_ordering.h"
 #include "search/results_listing.h"
 #include "search/search_messages.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 
 namespace {
 

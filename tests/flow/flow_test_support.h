@@ -21,7 +21,7 @@
 #include "support/simulated_game.h"
 #include "win32_controls.h"
 
-#include "flow/clock.h"
+#include "state/clock.h"
 
 namespace flow_test {
 

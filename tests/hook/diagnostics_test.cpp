@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
 
 namespace {
 

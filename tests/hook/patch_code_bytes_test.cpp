@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "hook/patch_code_bytes.h"
+#include "base/patch_code_bytes.h"
 #include "win32_controls.h"
 #include "win32_layer.h"
 

@@ -3,7 +3,7 @@
 // it reports a broken invariant instead, which ends the process.
 #include <cstring>
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "assert") == 0) assertionFailed(255, "result");

@@ -1,4 +1,4 @@
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 
 PluginStateRecord PluginState;
 

@@ -1,4 +1,4 @@
-#include "flow/clock.h"
+#include "state/clock.h"
 
 #include <atomic>
 #include <chrono>

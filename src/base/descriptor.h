@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/descriptor_strings.h"
+#include "base/descriptor_strings.h"
 
 struct PluginDescriptor {
     std::uint32_t recordVersion;

@@ -1,4 +1,4 @@
-#include "plugin/descriptor.h"
+#include "base/descriptor.h"
 
 extern "C" const PluginDescriptor ObrixPlugin_Version = {
     1,

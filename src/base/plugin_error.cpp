@@ -1,9 +1,9 @@
-#include "plugin/plugin_error.h"
+#include "base/plugin_error.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/descriptor.h"
+#include "base/descriptor.h"
 #include "win/windows_api.h"
 
 std::string PluginCaption() {

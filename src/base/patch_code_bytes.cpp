@@ -1,4 +1,4 @@
-#include "hook/patch_code_bytes.h"
+#include "base/patch_code_bytes.h"
 
 #include "win/windows_api.h"
 
