@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <mutex>
 
+namespace lumora {
+
 namespace {
 char g_diagnosticBuffer[8192];
 std::mutex g_diagnosticMutex;
@@ -33,3 +35,5 @@ void writeDiagnostic(const char* format, ...) {
     writeDiagnostic("Assertion failed in %s (%d): %s", kTrampolineModulePath, line, condition);
     __builtin_trap();  // ud2
 }
+
+}  // namespace lumora

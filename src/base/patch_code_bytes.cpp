@@ -2,6 +2,8 @@
 
 #include "win/windows_api.h"
 
+namespace lumora {
+
 bool patchCodeBytes(std::vector<std::uint8_t> bytes, void* address) {
     if (address == nullptr || bytes.empty()) return false;
     // Only the span is made writable; a longer sequence would write into
@@ -14,3 +16,5 @@ bool patchCodeBytes(std::vector<std::uint8_t> bytes, void* address) {
     DWORD unused = 0;
     return VirtualProtect(address, kPatchProtectionSpan, oldProtect, &unused) != 0;
 }
+
+}  // namespace lumora

@@ -6,6 +6,8 @@
 #include "base/descriptor.h"
 #include "win/windows_api.h"
 
+namespace lumora {
+
 std::string PluginCaption() {
     const PluginDescriptor& d = ObrixPlugin_Version;
     std::string caption(d.name, strnlen(d.name, sizeof d.name));
@@ -21,3 +23,5 @@ void ShowPluginError(const std::string& text, bool exitAfter) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
     if (exitAfter) std::exit(0);
 }
+
+}  // namespace lumora

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <stdexcept>
 
+namespace lumora {
+
 namespace {
 
 bool startsWithMinus(const std::string& text) {
@@ -30,3 +32,5 @@ std::optional<std::uint32_t> parseHotkeyText(const std::string& text) {
         return std::nullopt;
     }
 }
+
+}  // namespace lumora

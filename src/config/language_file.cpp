@@ -3,6 +3,8 @@
 #include "config/profile_strings.h"
 #include "config/ui_texts.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr const char* kLanguageBaseName = "LumoraSearchEngineLang";
@@ -47,3 +49,5 @@ void loadLanguageFile() {
         }
     }
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 
 #include "win/windows_api.h"
 
+namespace lumora {
+
 std::string buildProfilePath(const std::string& baseName, const std::string& folder) {
     return (folder.empty() ? std::string(kDefaultProfileFolder) : folder) + baseName + ".ini";
 }
@@ -31,3 +33,5 @@ std::optional<std::filesystem::path> toFileSystemPath(const std::string& path) {
     return std::filesystem::path(native);
 #endif
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace lumora {
+
 inline constexpr const char* kDefaultProfileFolder = ".\\Data\\Obrix\\Plugins\\";
 
 // Folder (the default one when empty) + base name + ".ini", joined as plain text.
@@ -19,3 +21,5 @@ std::optional<ProfilePathBuffer> copyIntoPathBuffer(const std::string& path);
 // file functions on Windows; natively, with "/" for "\", relative to the
 // current directory. Empty when the path cannot be converted.
 std::optional<std::filesystem::path> toFileSystemPath(const std::string& path);
+
+}  // namespace lumora

@@ -3,6 +3,8 @@
 // an empty folder means the loader's plugin folder.
 #include <string>
 
+namespace lumora {
+
 // Whether the file exists. A failure of the test itself (for example access
 // denied) counts as absent.
 bool profileFileExists(std::string baseName, std::string folder);
@@ -15,3 +17,5 @@ std::string readProfileString(std::string baseName, std::string section, std::st
 // back equals the value written.
 bool writeProfileString(std::string baseName, std::string section, std::string key, std::string value,
                         std::string folder);
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 #include "config/profile_strings.h"
 #include "config/settings.h"
 
+namespace lumora {
+
 SettingsRecord Settings;
 
 namespace {
@@ -47,3 +49,5 @@ void loadSettingsFile() {
         Settings.skipNonStarMapVisibleMapMarkers = skipMarkersText == "1";
     }
 }
+
+}  // namespace lumora

@@ -8,6 +8,8 @@
 #include "state/clock.h"
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 namespace {
 // A result box opens this soon after the search showed it, or it is not ours.
 constexpr std::int64_t kResultsBoxOpenWindowNs = 500'000'000;
@@ -89,3 +91,5 @@ HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEv
 }
 
 }  // namespace Events
+
+}  // namespace lumora

@@ -11,6 +11,8 @@
 #include "state/clock.h"
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 namespace {
 constexpr std::int64_t kStarMapSettleNs = 1'000'000'000;
 constexpr std::int64_t kKeyDebounceNs = 50'000'000;
@@ -118,3 +120,5 @@ void startPollingThread() {
     // The handle is neither kept nor closed: the thread lives as long as the game.
     CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr);
 }
+
+}  // namespace lumora

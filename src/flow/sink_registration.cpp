@@ -1,6 +1,8 @@
 #include "base/diagnostics.h"
 #include "flow/event_sinks.h"
 
+namespace lumora {
+
 namespace {
 // Offset of the menu open/close event source inside the game's UI object.
 constexpr std::uintptr_t kUiMenuEventSourceOffset = 16;
@@ -26,3 +28,5 @@ void registerEventSinks() {
     }
     registerSink(ui + kUiMenuEventSourceOffset, &Events::g_menuOpenCloseSink);
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 #include "base/diagnostics.h"
 #include "win/windows_api.h"
 
+namespace lumora {
+
 BranchTrampoline g_branchTrampoline;
 
 BranchTrampoline::~BranchTrampoline() {
@@ -84,3 +86,5 @@ bool BranchTrampoline::writeRelCall(std::uintptr_t site, std::uintptr_t target) 
     VirtualProtect(reinterpret_cast<LPVOID>(site), 5, oldProtect, &unused);
     return true;
 }
+
+}  // namespace lumora

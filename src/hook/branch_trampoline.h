@@ -4,6 +4,8 @@
 // hooks; a patched 5-byte call in the game's code lands on an entry.
 #include <cstdint>
 
+namespace lumora {
+
 struct BranchTrampoline {
     void* m_base = nullptr;
     std::uint64_t m_capacity = 0;
@@ -32,3 +34,5 @@ extern BranchTrampoline g_branchTrampoline;
 inline constexpr std::uint64_t kTrampolineBlockSize = 256;
 inline constexpr std::uint64_t kTrampolineEntrySize = 14;
 inline constexpr std::uintptr_t kTrampolineSearchSpan = 0x78000000;
+
+}  // namespace lumora

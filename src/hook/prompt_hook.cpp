@@ -7,6 +7,8 @@
 #include "hook/search_hooks.h"
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 namespace {
 // cmp rdi, rbx (48 3B FB) in the text input menu's opening code; while we open
 // the menu it reads cmp rdi, rdi (48 39 FF) so the comparison always succeeds.
@@ -43,3 +45,5 @@ HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_
     }
     return result;
 }
+
+}  // namespace lumora

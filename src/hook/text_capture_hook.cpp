@@ -6,6 +6,8 @@
 #include "state/clock.h"
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 namespace {
 void* createEngineString(EngineString* out, const char* text, std::uint8_t flag) {
     return HostStartup.engineStringCreate(out, text, flag);
@@ -31,3 +33,5 @@ HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t
     lock.unlock();
     return createEngineString(out, text, flag);
 }
+
+}  // namespace lumora

@@ -8,11 +8,14 @@
 #include "plugin/loader_interface.h"
 #include "win/windows_api.h"
 
+namespace lumora {
 namespace {
 std::uint32_t g_pluginHandle = 0;
 }  // namespace
+}  // namespace lumora
 
-extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader) {
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) {
+    using namespace lumora;
     g_pluginHandle = loader->getPluginHandle();
 
     if (GetModuleHandleA(nullptr) == nullptr) {

@@ -9,6 +9,8 @@
 #include "search/location_candidate_list.h"
 #include "search/name_matching.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr std::string_view kPlayerAlias = "<Alias=Player>";
@@ -209,3 +211,5 @@ void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms&
         collected.entries.push_back(std::move(entry));
     }
 }
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 
+namespace lumora {
+
 std::string_view formDisplayNameView(void* form) {
     if (form == nullptr) return {};
     const char* name = hostFunction<GetFullNameFn>(HostOffset::HostForm_GetFullName)(form);
@@ -45,3 +47,5 @@ std::string replaceAll(std::string text, const std::string& pattern, const std::
     result.append(text, from, std::string::npos);
     return result;
 }
+
+}  // namespace lumora

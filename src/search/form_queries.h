@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumora {
+
 // Type code from the form's virtual function.
 std::uint8_t formTypeCode(void* form);
 
@@ -45,3 +47,5 @@ inline constexpr std::uint32_t kAncestorKeywordFormId = 0x149F;
 inline constexpr std::uint32_t kFirstEligibilityFormId = 0x3E8651;
 inline constexpr std::uint32_t kSecondEligibilityFormId = 0x24DC8;
 inline constexpr int kMaxAncestorLinks = 20;
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 #include "host/bindings.h"
 #include "host/engine_string.h"
 
+namespace lumora {
+
 namespace {
 
 const std::vector<std::uint8_t> kHostOwnTitle = {'D', 'E', 'B', 'U', 'G', 0, 0, 0, 0, 0, 0, 0};
@@ -31,3 +33,5 @@ bool showMessageBox(std::string title, std::string text) {
     hostFunction<ShowMessageBoxFn>(HostOffset::HostUi_ShowMessageBox)(nullptr, 0, 0, handle.value());
     return true;
 }
+
+}  // namespace lumora

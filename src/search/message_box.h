@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace lumora {
+
 // The game's title text holds 12 bytes; the box reads it as a C string.
 inline constexpr std::size_t kHostTitleCapacity = 12;
 
@@ -17,3 +19,5 @@ std::vector<std::uint8_t> fitMessageBoxTitle(const std::string& title);
 // title is written back when the call returns. False when the title could
 // not be written (no box shown).
 bool showMessageBox(std::string title, std::string text);
+
+}  // namespace lumora

@@ -3,6 +3,8 @@
 
 #include "search/message_box.h"
 
+namespace lumora {
+
 std::vector<std::uint8_t> fitMessageBoxTitle(const std::string& title) {
     std::string shown = title.empty() ? std::string(" ") : title;
     for (char& c : shown)
@@ -17,3 +19,5 @@ std::vector<std::uint8_t> fitMessageBoxTitle(const std::string& title) {
     bytes.push_back(0);
     return bytes;
 }
+
+}  // namespace lumora

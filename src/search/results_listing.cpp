@@ -4,6 +4,8 @@
 
 #include "search/host_layout.h"
 
+namespace lumora {
+
 namespace {
 
 bool isListed(const std::vector<const void*>& listed, const void* form) {
@@ -103,3 +105,5 @@ ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, cons
     listing.text += "\n" + countParts.before + std::to_string(count) + countParts.after;
     return listing;
 }
+
+}  // namespace lumora

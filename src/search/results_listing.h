@@ -10,6 +10,8 @@
 #include "search/search_terms.h"
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 struct ResultLine {
     std::string text;  // ends with a newline
     std::uint32_t formId = 0;
@@ -29,3 +31,5 @@ struct ResultsListing {
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
                                    const SplitSearchTerms& terms, const std::string& searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts);
+
+}  // namespace lumora

@@ -18,6 +18,8 @@
 #include "state/clock.h"
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 namespace {
 
 // The fixed forms and the context object, or the box that reports the first
@@ -99,3 +101,5 @@ void runSearch(std::string text) {
     }
     showMessageBox(UiTexts.searchResults, listing->text);
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 #include "host/ui.h"
 #include "search/host_layout.h"
 
+namespace lumora {
+
 namespace {
 constexpr const char* kStarMapMenu = "GalaxyStarMapMenu";
 constexpr const char* kBodyFocusRequest = "SetBodyFocusForQuest";
@@ -22,3 +24,5 @@ bool FocusStarMapOnBody(void* form) {
                                                                              request.value(), formId);
     return true;
 }
+
+}  // namespace lumora

@@ -1,5 +1,7 @@
 #include "state/plugin_state.h"
 
+namespace lumora {
+
 PluginStateRecord PluginState;
 
 std::optional<ResultKey> ResultKeyMap::find(std::int32_t digit) const {
@@ -7,3 +9,5 @@ std::optional<ResultKey> ResultKeyMap::find(std::int32_t digit) const {
         if (entry.key == digit) return entry;
     return std::nullopt;
 }
+
+}  // namespace lumora

@@ -17,6 +17,8 @@
 #include "session.h"
 #include "state/clock.h"
 
+using namespace lumora;
+
 namespace {
 
 std::vector<std::string> scenarioNames() {

@@ -23,6 +23,8 @@
 
 #include "state/clock.h"
 
+using namespace lumora;
+
 namespace flow_test {
 
 // Far from zero, as the steady clock is some time after the machine started:

@@ -12,6 +12,8 @@
 #include "hostsim/ui_records.h"
 #include "state/plugin_state.h"
 
+using namespace lumora;
+
 namespace flow_test {
 
 inline constexpr int kHotkey = 0x51;

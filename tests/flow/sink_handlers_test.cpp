@@ -16,6 +16,8 @@
 #include "hostsim/menus.h"
 #include "state/plugin_state.h"
 
+using namespace lumora;
+
 namespace {
 
 using namespace flow_test;

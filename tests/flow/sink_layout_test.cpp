@@ -14,6 +14,8 @@
 #include "state/plugin_state.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 
 using OnEventSlot = std::uint32_t(SIM_ABI*)(void* sink, const void* event, void* source);

@@ -20,6 +20,8 @@
 #include "hostsim/ui_records.h"
 #include "state/plugin_state.h"
 
+using namespace lumora;
+
 namespace {
 
 using namespace flow_test;

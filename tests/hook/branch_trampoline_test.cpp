@@ -13,6 +13,8 @@
 #include "win32_controls.h"
 #include "win32_layer.h"
 
+using namespace lumora;
+
 namespace {
 
 struct FakeRegion {

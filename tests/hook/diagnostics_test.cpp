@@ -6,6 +6,8 @@
 
 #include "base/diagnostics.h"
 
+using namespace lumora;
+
 namespace {
 
 std::string captured(void (*write)()) {

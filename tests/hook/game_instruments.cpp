@@ -12,6 +12,8 @@
 #include "state/clock.h"
 #include "state/plugin_state.h"
 
+using namespace lumora;
+
 namespace hook_test {
 namespace {
 

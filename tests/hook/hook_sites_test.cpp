@@ -13,6 +13,8 @@
 #include "support/simulated_game.h"
 #include "win/windows_api.h"
 
+using namespace lumora;
+
 namespace {
 
 using lumora_test::LoadedPluginTest;

@@ -10,6 +10,8 @@
 #include "win32_controls.h"
 #include "win32_layer.h"
 
+using namespace lumora;
+
 namespace {
 
 // Two read-only, executable pages, as game code looks.

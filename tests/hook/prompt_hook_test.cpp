@@ -17,6 +17,8 @@
 #include "support/simulated_game.h"
 #include "win32_controls.h"
 
+using namespace lumora;
+
 namespace {
 
 using namespace hook_test;

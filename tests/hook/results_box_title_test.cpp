@@ -17,6 +17,8 @@
 #include "state/plugin_state.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 
 using namespace hook_test;

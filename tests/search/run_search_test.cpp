@@ -16,6 +16,8 @@
 #include "state/plugin_state.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 
 // Fixed forms, one charted system with a star and two planets, the player

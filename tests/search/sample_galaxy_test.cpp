@@ -11,6 +11,8 @@
 #include "state/plugin_state.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 
 class SampleGalaxySearch : public lumora_test::SimulatedGameTest {

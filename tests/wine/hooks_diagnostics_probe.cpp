@@ -5,6 +5,8 @@
 
 #include "base/diagnostics.h"
 
+using namespace lumora;
+
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "assert") == 0) assertionFailed(255, "result");
     writeDiagnostic("VirtualQuery failed: %08X", 0x57u);
