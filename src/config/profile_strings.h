@@ -5,6 +5,9 @@
 
 namespace lumora {
 
+// The one section of both of the plugin's files.
+inline constexpr const char* kProfileSection = "General";
+
 // Whether the file exists. A failure of the test itself (for example access
 // denied) counts as absent.
 bool profileFileExists(std::string baseName, std::string folder);

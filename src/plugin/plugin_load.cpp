@@ -24,7 +24,7 @@ extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader)
     }
 
     g_branchTrampoline.createBelowImage();
-    if (g_branchTrampoline.m_base == nullptr) ShowPluginError("cannot create trampoline", true);
+    if (g_branchTrampoline.base() == nullptr) ShowPluginError("cannot create trampoline", true);
     g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_PromptHook),
                                     reinterpret_cast<std::uintptr_t>(&promptHook));
     g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_TextCaptureHook),

@@ -24,7 +24,7 @@ std::string_view engineStringTextView(const void* handle);
 std::string playerDisplayName();
 
 // Every non-overlapping occurrence of the pattern, left to right, replaced.
-std::string replaceAll(std::string text, const std::string& pattern, const std::string& replacement);
+std::string replaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 
 // Extra data of the given type from a placed object's container, looked up
 // under the container's own lock; null when there is no container or entry.

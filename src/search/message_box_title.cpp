@@ -5,8 +5,8 @@
 
 namespace lumora {
 
-std::vector<std::uint8_t> fitMessageBoxTitle(const std::string& title) {
-    std::string shown = title.empty() ? std::string(" ") : title;
+std::vector<std::uint8_t> fitMessageBoxTitle(std::string_view title) {
+    std::string shown = title.empty() ? std::string(" ") : std::string(title);
     for (char& c : shown)
         if (static_cast<unsigned char>(c) >= 0x80) c = '#';
     constexpr std::size_t maxLength = kHostTitleCapacity - 1;
