@@ -24,7 +24,9 @@ void onEditEnded() {
 }  // namespace
 
 HOST_ABI void* BSTEventDetail::SinkBase::scalarDeletingDestructor(unsigned flags) {
-    this->~SinkBase();
+    // Qualified: the destructor is not virtual (the sinks have no work of
+    // their own to undo), and clang wants that said.
+    this->SinkBase::~SinkBase();
     if (flags & 1) ::operator delete(this);
     return this;
 }

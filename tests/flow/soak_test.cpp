@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 #include "flow_test_support.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/events.h"

@@ -19,7 +19,7 @@
 #include "config/profile_strings.h"
 #include "config/settings.h"
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 #include "fuzz_game.h"
 #include "hook/search_hooks.h"
 #include "hostsim/engine_strings.h"
@@ -27,6 +27,8 @@
 #include "hostsim/menus.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+
+using namespace lumora;
 
 namespace {
 

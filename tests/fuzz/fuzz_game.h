@@ -3,9 +3,9 @@
 // bindings pointed at it, the plugin's clock stopped at one instant.
 #include <cstdint>
 
-#include "flow/clock.h"
 #include "host/bindings.h"
 #include "hostsim/boot.h"
+#include "state/clock.h"
 #include "win32_controls.h"
 
 namespace fuzz_game {
@@ -15,8 +15,8 @@ inline std::int64_t fixedClock() { return kNow; }
 
 inline void bootForFuzzing() {
     hostsim::bootGame();
-    bindHostImage();
-    setClockSourceForTesting(&fixedClock);
+    lumora::bindHostImage();
+    lumora::setClockSourceForTesting(&fixedClock);
     // The game's image is already writable and executable. Our VirtualProtect
     // reads the process's mappings on every call, which would take most of
     // each run, so the title patching sees a protection change that succeeds.

@@ -9,6 +9,8 @@
 
 #include "config/hotkey_conversion.h"
 
+using namespace lumora;
+
 namespace {
 
 bool isCSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
