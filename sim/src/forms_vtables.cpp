@@ -51,7 +51,8 @@ const void* const* virtualTableFor(std::uint8_t typeCode) { return allTables()[t
 
 std::uint8_t typeCodeOf(const FormHeader* form) {
     using TypeCodeFn = std::uint8_t(SIM_ABI*)(const void*);
-    // The table holds code addresses as const void*; clang refuses to cast the const away implicitly.
+    // The table holds code addresses as const void*; reinterpret_cast may not drop
+    // the const, which clang also enforces for a cast to a function pointer.
     auto fn = reinterpret_cast<TypeCodeFn>(const_cast<void*>(form->virtualTable[kTypeCodeEntry]));
     return fn(form);
 }
