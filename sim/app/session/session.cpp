@@ -1,7 +1,5 @@
 #include "session.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -21,8 +19,8 @@
 #include "hostsim/transcript.h"
 #include "key_names.h"
 #include "line_pattern.h"
+#include "player_desktop.h"
 #include "stdout_capture.h"
-#include "win32_controls.h"
 #include "work_folder.h"
 
 namespace demo {
@@ -42,9 +40,6 @@ std::string keyLine(const char* what, int virtualKey) {
     return std::string("key ") + what + " " + hostsim::quoted(keyName(virtualKey)) + " " + code;
 }
 
-// Set by the polling thread once it has gone to sleep for good.
-std::atomic<bool> pollingParked{false};
-
 }  // namespace
 
 Session::Session(SessionOptions options) : options_(std::move(options)) {
@@ -57,16 +52,15 @@ Session::Session(SessionOptions options) : options_(std::move(options)) {
         output_ = capture_->original();
     }
     hostsim::setTranscriptEcho([this](const std::string& line) { onTranscriptLine(line); });
-    win32layer::setMessageBoxHandler([](const win32layer::MessageBoxRecord& box) {
-        hostsim::recordTranscriptLine("plugin error box caption " + hostsim::quoted(box.caption) + " text " +
-                                      hostsim::quoted(box.text));
-        return IDOK;
+    answerPluginErrorBoxes([](const std::string& caption, const std::string& text) {
+        hostsim::recordTranscriptLine("plugin error box caption " + hostsim::quoted(caption) + " text " +
+                                      hostsim::quoted(text));
     });
     if (options_.clockInstaller) options_.clockInstaller(&sessionClockNow);
     hostsim::bootGame();
-    win32layer::releaseAllKeys();
-    gameWindow_ = win32layer::createWindow("Halcyra");
-    win32layer::setForegroundWindow(static_cast<HWND>(gameWindow_));
+    releaseEveryKey();
+    gameWindow_ = createTopWindow("Halcyra");
+    bringWindowToFront(gameWindow_);
     if (galaxy) installGalaxy(*galaxy);
 }
 
@@ -107,9 +101,8 @@ void Session::deliverEditEvent(int kind) {
 
 bool Session::loadPlugin() {
     if (loaded_) return true;
-    auto* descriptor = static_cast<const hostsim::PluginDescriptorRecord*>(dlsym(RTLD_DEFAULT, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<hostsim::PluginLoadEntry>(dlsym(RTLD_DEFAULT, "ObrixPlugin_Load"));
-    const auto outcome = hostsim::loadPlugin(descriptor, load);
+    const PluginEntries entries = bindPluginExports();
+    const auto outcome = hostsim::loadPlugin(entries.descriptor, entries.load);
     loaded_ = true;  // whatever came of it, the loader does not try again
     // The game's loop starts once the loader is done: the call sites are
     // never patched under a running frame.
@@ -120,6 +113,9 @@ bool Session::loadPlugin() {
 void Session::sendLoaderMessage(std::uint32_t type) {
     if (type == 2) dataLoadedSent_ = true;
     hostsim::sendLoaderMessage(type);
+    // The polling thread (when this message started it) has made its first
+    // pass before the player can touch a key.
+    if (type == 2) awaitPollingPass();
 }
 
 void Session::start() {
@@ -142,16 +138,16 @@ bool Session::menuOpen(const std::string& menu) const { return hostsim::isMenuOp
 void Session::setWindowInFront(WindowInFront window) {
     switch (window) {
         case WindowInFront::Game:
-            win32layer::setForegroundWindow(static_cast<HWND>(gameWindow_));
+            bringWindowToFront(gameWindow_);
             hostsim::recordTranscriptLine("window \"Halcyra\" in front");
             break;
         case WindowInFront::Other:
-            if (otherWindow_ == nullptr) otherWindow_ = win32layer::createWindow("Terminal");
-            win32layer::setForegroundWindow(static_cast<HWND>(otherWindow_));
+            if (otherWindow_ == nullptr) otherWindow_ = createTopWindow("Terminal");
+            bringWindowToFront(otherWindow_);
             hostsim::recordTranscriptLine("window \"Terminal\" in front");
             break;
         case WindowInFront::None:
-            win32layer::setForegroundWindow(nullptr);
+            bringWindowToFront(nullptr);
             hostsim::recordTranscriptLine("window none in front");
             break;
     }
@@ -210,7 +206,7 @@ std::optional<std::string> Session::formName(std::uint32_t formId) const {
 void Session::setIniValue(const std::string& file, const std::string& key, const std::string& value) {
     const std::string name = iniFileName(file);
     const std::string path = (folder_->pluginFolder() / name).string();
-    if (!WritePrivateProfileStringA("General", key.c_str(), value.c_str(), path.c_str()))
+    if (!writeGeneralSetting(path, key, value))
         throw std::runtime_error("cannot write " + path);
     hostsim::recordTranscriptLine("ini " + hostsim::quoted(name) + " [General] " + key + " = " +
                                   hostsim::quoted(value));
@@ -224,11 +220,12 @@ std::FILE* Session::output() const { return output_; }
 
 void Session::keyDown(int virtualKey) {
     hostsim::recordTranscriptLine(keyLine("down", virtualKey));
-    win32layer::pressKey(virtualKey);
+    awaitPollingPass();
+    sendKeyEvent(virtualKey, true);
 }
 
 void Session::keyUp(int virtualKey) {
-    win32layer::releaseKey(virtualKey);
+    sendKeyEvent(virtualKey, false);
     hostsim::recordTranscriptLine(keyLine("up", virtualKey));
 }
 
@@ -350,22 +347,12 @@ void Session::note(const std::string& text) { hostsim::recordTranscriptLine("not
 
 // ---- The end ------------------------------------------------------------------------------
 
-void Session::parkPollingThread() {
-    if (win32layer::createdThreads().empty()) return;
-    win32layer::setSleepOverride([](DWORD) {
-        pollingParked.store(true);
-        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-    });
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!pollingParked.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-}
-
 SessionSummary Session::finish() {
     finished_ = true;
     // The plugin's thread ends its pass and sleeps for good; the game stops.
     parkPollingThread();
     hostsim::stopGameThread();
-    win32layer::releaseAllKeys();
+    releaseEveryKey();
 
     SessionSummary summary;
     const auto ledger = hostsim::engineStringLedger();
@@ -378,7 +365,7 @@ SessionSummary Session::finish() {
                                                   : "game: session ended with problems");
 
     hostsim::setTranscriptEcho({});
-    win32layer::setMessageBoxHandler({});
+    answerPluginErrorBoxes({});
     if (options_.clockInstaller) options_.clockInstaller(nullptr);
     capture_.reset();
     output_ = stdout;

@@ -139,7 +139,6 @@ private:
     void installGalaxy(const LoadedGalaxy& galaxy);
     void onTranscriptLine(const std::string& line);
     void deliverEditEvent(int kind);
-    void parkPollingThread();
 
     SessionOptions options_;
     std::unique_ptr<WorkFolder> folder_;
