@@ -40,6 +40,14 @@ std::string transcriptText() {
     return text;
 }
 
+// The Windows build plays the same scenarios under Wine and compares its
+// transcripts with these.
+void writeTranscript(const std::string& name) {
+    std::filesystem::create_directories(LUMORA_TRANSCRIPT_DIR);
+    std::ofstream out(std::filesystem::path(LUMORA_TRANSCRIPT_DIR) / (name + ".transcript"), std::ios::binary);
+    for (const auto& line : hostsim::transcript()) out << line << "\n";
+}
+
 class Scenario : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Scenario, MeetsItsExpectationsWithBalancedStringsAndNoViolation) {
@@ -59,6 +67,7 @@ TEST_P(Scenario, MeetsItsExpectationsWithBalancedStringsAndNoViolation) {
         outcome = demo::runScript(session, commands);
         summary = session.finish();
     }
+    writeTranscript(GetParam());
     EXPECT_TRUE(outcome.ok) << outcome.message << "\ntranscript:\n" << transcriptText();
     EXPECT_TRUE(summary.ledgerBalanced) << transcriptText();
     for (const auto& violation : hostsim::violations()) ADD_FAILURE() << "game saw: " << violation;

@@ -37,9 +37,9 @@ bool writeGeneralSetting(const std::string& path, const std::string& key, const 
 // The loader finds the plugin's two exports; null entries when it cannot.
 PluginEntries bindPluginExports();
 
-// Returns once the plugin's polling thread has finished a pass that began
-// after this call, or after a short while when no such thread runs.
-void awaitPollingPass();
+// Returns once the plugin's polling thread has ended its first pass, or
+// after a short while when no such thread runs.
+void awaitFirstPollingPass();
 // The polling thread ends its pass and never wakes again.
 void parkPollingThread();
 

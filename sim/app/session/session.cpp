@@ -114,8 +114,8 @@ void Session::sendLoaderMessage(std::uint32_t type) {
     if (type == 2) dataLoadedSent_ = true;
     hostsim::sendLoaderMessage(type);
     // The polling thread (when this message started it) has made its first
-    // pass before the player can touch a key.
-    if (type == 2) awaitPollingPass();
+    // pass, and read the keyboard in it, before the player can touch a key.
+    if (type == 2) awaitFirstPollingPass();
 }
 
 void Session::start() {
@@ -220,7 +220,6 @@ std::FILE* Session::output() const { return output_; }
 
 void Session::keyDown(int virtualKey) {
     hostsim::recordTranscriptLine(keyLine("down", virtualKey));
-    awaitPollingPass();
     sendKeyEvent(virtualKey, true);
 }
 

@@ -50,7 +50,7 @@ PluginEntries bindPluginExports() {
 }
 
 // Our layer's keyboard is one shared table: every thread sees a key at once.
-void awaitPollingPass() {}
+void awaitFirstPollingPass() {}
 
 void parkPollingThread() {
     if (win32layer::createdThreads().empty()) return;

@@ -243,16 +243,11 @@ PluginEntries bindPluginExports() {
 }
 
 // A thread of Wine sees keys that SendInput sends only if it was already
-// reading key states before the press; two ended passes make sure a whole
-// pass (and its GetKeyState) began after this call.
-void awaitPollingPass() {
-    const unsigned long long from = pluginSleepCount();
-    if (from == 0) {
-        // Right after message 2: the thread may not have started its first pass.
-        for (int waited = 0; pluginSleepCount() == 0 && waited < 500; ++waited) Sleep(1);
-        return;
-    }
-    for (int waited = 0; pluginSleepCount() < from + 2 && waited < 1000; ++waited) Sleep(1);
+// reading key states before the press. Waiting for more passes before each
+// press would not do: a pass under the script's frozen clock can use up a
+// debounce interval the scenario has just opened.
+void awaitFirstPollingPass() {
+    for (int waited = 0; pluginSleepCount() == 0 && waited < 500; ++waited) Sleep(1);
 }
 
 void parkPollingThread() {

@@ -1,0 +1,2 @@
+cmake_minimum_required(VERSION 3.25)
+# placeholder, replaced below
