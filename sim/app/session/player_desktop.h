@@ -21,8 +21,8 @@ struct PluginEntries {
 void releaseEveryKey();
 // A top-level window with this title; it stays until the process ends.
 void* createTopWindow(const std::string& title);
-// nullptr: no window of the game's desktop has the focus.
-void bringWindowToFront(void* window);
+// nullptr: no window has the focus. False when the desktop did not follow.
+bool bringWindowToFront(void* window);
 void sendKeyEvent(int virtualKey, bool down);
 
 // Every message box the plugin shows is reported with its caption and text

@@ -23,7 +23,10 @@ void releaseEveryKey() { win32layer::releaseAllKeys(); }
 
 void* createTopWindow(const std::string& title) { return win32layer::createWindow(title); }
 
-void bringWindowToFront(void* window) { win32layer::setForegroundWindow(static_cast<HWND>(window)); }
+bool bringWindowToFront(void* window) {
+    win32layer::setForegroundWindow(static_cast<HWND>(window));
+    return true;
+}
 
 void sendKeyEvent(int virtualKey, bool down) {
     down ? win32layer::pressKey(virtualKey) : win32layer::releaseKey(virtualKey);

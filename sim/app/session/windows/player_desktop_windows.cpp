@@ -192,16 +192,17 @@ void* createTopWindow(const std::string& title) {
     return window;
 }
 
-void bringWindowToFront(void* window) {
+bool bringWindowToFront(void* window) {
     auto* target = static_cast<HWND>(window);
     if (target == nullptr) {
-        // With none of the game's windows shown, none of them can have the focus.
+        // None of the game's windows shown, and the desktop itself in front
+        // (Wine answers GetForegroundWindow with the desktop window then).
         windowThread().run([] {
             std::lock_guard lock(windowsMutex);
             for (HWND own : sessionWindows) ShowWindow(own, SW_HIDE);
+            SetForegroundWindow(GetDesktopWindow());
         });
-        waitForForeground([](HWND front) { return !isSessionWindow(front); });
-        return;
+        return waitForForeground([](HWND front) { return !isSessionWindow(front); });
     }
     windowThread().run([target] {
         ShowWindow(target, SW_SHOW);
@@ -209,7 +210,7 @@ void bringWindowToFront(void* window) {
         SetActiveWindow(target);
         SetFocus(target);
     });
-    waitForForeground([target](HWND front) { return front == target; });
+    return waitForForeground([target](HWND front) { return front == target; });
 }
 
 void sendKeyEvent(int virtualKey, bool down) {
