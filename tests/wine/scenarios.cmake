@@ -6,11 +6,16 @@ set(LUMORA_SCENARIO_DIR ${PROJECT_SOURCE_DIR}/tests/e2e/scenarios)
 set(LUMORA_NATIVE_TRANSCRIPT_DIR ${PROJECT_SOURCE_DIR}/build/native/e2e_transcripts CACHE PATH
     "Where the native end-to-end tests write their transcripts, for the native-vs-Wine differential")
 set(LUMORA_XVFB_STATE ${CMAKE_CURRENT_BINARY_DIR}/xvfb/display)
+# A Wine prefix of their own: its server and desktop live on the display, and
+# the headless Wine tests never share them.
+set(LUMORA_DISPLAY_PREFIX_ENV LUMORA_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix-display)
 
 add_test(NAME wine.display.start COMMAND ${PROJECT_SOURCE_DIR}/tools/xvfb-display start ${LUMORA_XVFB_STATE})
 add_test(NAME wine.display.stop COMMAND ${PROJECT_SOURCE_DIR}/tools/xvfb-display stop ${LUMORA_XVFB_STATE})
-set_tests_properties(wine.display.start PROPERTIES FIXTURES_SETUP wine_display LABELS wine TIMEOUT 30)
-set_tests_properties(wine.display.stop PROPERTIES FIXTURES_CLEANUP wine_display LABELS wine TIMEOUT 30)
+set_tests_properties(wine.display.start PROPERTIES FIXTURES_SETUP wine_display LABELS wine TIMEOUT 300
+                     ENVIRONMENT ${LUMORA_DISPLAY_PREFIX_ENV})
+set_tests_properties(wine.display.stop PROPERTIES FIXTURES_CLEANUP wine_display LABELS wine TIMEOUT 30
+                     ENVIRONMENT ${LUMORA_DISPLAY_PREFIX_ENV})
 
 file(GLOB LUMORA_SCENARIO_FILES CONFIGURE_DEPENDS ${LUMORA_SCENARIO_DIR}/*.scenario)
 foreach(scenario IN LISTS LUMORA_SCENARIO_FILES)
@@ -27,7 +32,8 @@ foreach(scenario IN LISTS LUMORA_SCENARIO_FILES)
       -DWINE_RUN=${PROJECT_SOURCE_DIR}/tools/wine-run
       -P ${CMAKE_CURRENT_LIST_DIR}/scripts/run_wine_scenario.cmake)
   set_tests_properties(wine.scenario.${name} PROPERTIES
-    FIXTURES_REQUIRED wine_display FIXTURES_SETUP wine_transcript_${name} LABELS "wine;e2e" TIMEOUT 120)
+    FIXTURES_REQUIRED wine_display FIXTURES_SETUP wine_transcript_${name} LABELS "wine;e2e" TIMEOUT 120
+    ENVIRONMENT ${LUMORA_DISPLAY_PREFIX_ENV})
 
   add_test(NAME wine.differential.${name}
     COMMAND ${CMAKE_COMMAND}
