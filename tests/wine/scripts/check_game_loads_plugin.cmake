@@ -3,7 +3,8 @@ cmake_minimum_required(VERSION 3.25)
 # and checks what it printed: the version resource, the descriptor, the load
 # result, the four loader messages and a clean end. VERSION and RUNTIME are the
 # project's version and game runtime: the DLL's resource and descriptor must
-# carry them.
+# carry them, and the README and the player's guide must name them. The guide
+# must show the files exactly as the DLL writes them.
 file(REMOVE_RECURSE ${RUN_DIR})
 file(MAKE_DIRECTORY ${RUN_DIR}/Data/Obrix/Plugins)
 file(COPY ${PLUGIN} DESTINATION ${RUN_DIR}/Data/Obrix/Plugins)
@@ -105,3 +106,26 @@ string(CONCAT languageBytes
   "sFoundMatches=Found % matches.\r\n"
   "sNoMatchesFound=No matches.\r\n")
 expect_file_bytes(${plugins}/LumoraSearchEngineLang.ini "${languageBytes}")
+
+file(READ ${GUIDE} guide)
+file(READ ${README} readme)
+string(REPLACE "\r\n" "\n" settingsLines "${settingsBytes}")
+string(REPLACE "\r\n" "\n" languageLines "${languageBytes}")
+set(promises
+  "guide|Lumora Search Engine ${VERSION}"
+  "guide|runtime **${RUNTIME}**"
+  "guide|Plugin by Lumora Team v${major}.${minor}`"
+  "guide|${settingsLines}"
+  "guide|${languageLines}"
+  "readme|Version ${VERSION}, for the game runtime ${RUNTIME}."
+  "readme|dist/LumoraSearchEngine-${VERSION}.zip")
+foreach(promise IN LISTS promises)
+  string(FIND "${promise}" "|" bar)
+  string(SUBSTRING "${promise}" 0 ${bar} document)
+  math(EXPR bar "${bar} + 1")
+  string(SUBSTRING "${promise}" ${bar} -1 text)
+  string(FIND "${${document}}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the ${document} does not say: ${text}")
+  endif()
+endforeach()
