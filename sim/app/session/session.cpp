@@ -1,6 +1,5 @@
 #include "session.h"
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <cstdio>

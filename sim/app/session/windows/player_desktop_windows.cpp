@@ -73,13 +73,24 @@ WindowThread& windowThread() {
     return instance;
 }
 
-std::mutex windowsMutex;
-std::vector<HWND> sessionWindows;  // guarded by windowsMutex
-std::set<int> keysDown;            // guarded by windowsMutex
+class ErrorBoxAnswerer;
+
+// What the session put on the desktop: its windows and the keys it holds down.
+struct DesktopRecord {
+    std::mutex mutex;  // guards the two fields below
+    std::vector<HWND> windows;
+    std::set<int> keysDown;
+    std::unique_ptr<ErrorBoxAnswerer> answerer;  // set and reset by the script's thread only
+};
+
+DesktopRecord& desktop() {
+    static DesktopRecord& instance = *new DesktopRecord;
+    return instance;
+}
 
 bool isSessionWindow(HWND window) {
-    std::lock_guard lock(windowsMutex);
-    for (HWND own : sessionWindows)
+    std::lock_guard lock(desktop().mutex);
+    for (HWND own : desktop().windows)
         if (own == window) return true;
     return false;
 }
@@ -155,6 +166,7 @@ private:
                 if (answered.contains(box.window)) continue;
                 answered.insert(box.window);
                 record_(box.caption, box.text);
+                // A box that closed meanwhile needs no answer: the result does not matter.
                 PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                              reinterpret_cast<LPARAM>(GetDlgItem(box.window, IDOK)));
             }
@@ -168,15 +180,13 @@ private:
     std::thread thread_;
 };
 
-std::unique_ptr<ErrorBoxAnswerer> answerer;
-
 }  // namespace
 
 void releaseEveryKey() {
     std::set<int> down;
     {
-        std::lock_guard lock(windowsMutex);
-        down.swap(keysDown);
+        std::lock_guard lock(desktop().mutex);
+        down.swap(desktop().keysDown);
     }
     for (int key : down) sendKeyEvent(key, false);
 }
@@ -187,8 +197,8 @@ void* createTopWindow(const std::string& title) {
         window = CreateWindowExA(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     });
-    std::lock_guard lock(windowsMutex);
-    sessionWindows.push_back(window);
+    std::lock_guard lock(desktop().mutex);
+    desktop().windows.push_back(window);
     return window;
 }
 
@@ -198,8 +208,8 @@ bool bringWindowToFront(void* window) {
         // None of the game's windows shown, and the desktop itself in front
         // (Wine answers GetForegroundWindow with the desktop window then).
         windowThread().run([] {
-            std::lock_guard lock(windowsMutex);
-            for (HWND own : sessionWindows) ShowWindow(own, SW_HIDE);
+            std::lock_guard lock(desktop().mutex);
+            for (HWND own : desktop().windows) ShowWindow(own, SW_HIDE);
             SetForegroundWindow(GetDesktopWindow());
         });
         return waitForForeground([](HWND front) { return !isSessionWindow(front); });
@@ -215,20 +225,22 @@ bool bringWindowToFront(void* window) {
 
 void sendKeyEvent(int virtualKey, bool down) {
     {
-        std::lock_guard lock(windowsMutex);
-        down ? (void)keysDown.insert(virtualKey) : (void)keysDown.erase(virtualKey);
+        std::lock_guard lock(desktop().mutex);
+        down ? (void)desktop().keysDown.insert(virtualKey) : (void)desktop().keysDown.erase(virtualKey);
     }
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = static_cast<WORD>(virtualKey);
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC));
     input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    // Blocked input (another desktop in front) would show as a missing line
+    // in the transcript, where the scenario catches it.
     SendInput(1, &input, sizeof input);
 }
 
 void answerPluginErrorBoxes(ErrorBoxRecorder record) {
-    answerer.reset();
-    if (record) answerer = std::make_unique<ErrorBoxAnswerer>(std::move(record));
+    desktop().answerer.reset();
+    if (record) desktop().answerer = std::make_unique<ErrorBoxAnswerer>(std::move(record));
 }
 
 bool writeGeneralSetting(const std::string& path, const std::string& key, const std::string& value) {

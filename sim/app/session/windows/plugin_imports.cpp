@@ -12,15 +12,24 @@ namespace {
 constexpr const char* kPluginPath = "Data\\Obrix\\Plugins\\LumoraSearchEngine.dll";
 constexpr LONGLONG kNanosecondsPerSecond = 1'000'000'000;
 
-std::atomic<ClockReader> installedClock{nullptr};
-std::atomic<unsigned long long> sleepCalls{0};
-std::atomic<bool> parkRequested{false};
-std::atomic<bool> parked{false};
+// Read by the plugin's threads through the redirected imports, for the
+// whole life of the process.
+struct ImportsRecord {
+    std::atomic<ClockReader> installedClock{nullptr};
+    std::atomic<unsigned long long> sleepCalls{0};
+    std::atomic<bool> parkRequested{false};
+    std::atomic<bool> parked{false};
+};
+
+ImportsRecord& imports() {
+    static ImportsRecord& instance = *new ImportsRecord;
+    return instance;
+}
 
 // The session's clock counts nanoseconds, so it ticks at 1 GHz; the plugin's
 // runtime divides the counter by the frequency and gets the same nanoseconds.
 BOOL WINAPI sessionPerformanceCounter(LARGE_INTEGER* counter) {
-    const ClockReader reader = installedClock.load();
+    const ClockReader reader = imports().installedClock.load();
     if (reader == nullptr) {
         LARGE_INTEGER ticks, frequency;
         QueryPerformanceCounter(&ticks);
@@ -39,11 +48,11 @@ BOOL WINAPI sessionPerformanceFrequency(LARGE_INTEGER* frequency) {
 }
 
 void WINAPI countedSleep(DWORD milliseconds) {
-    if (parkRequested.load()) {
-        parked.store(true);
+    if (imports().parkRequested.load()) {
+        imports().parked.store(true);
         for (;;) Sleep(INFINITE);
     }
-    sleepCalls.fetch_add(1);  // the pass before this pause has ended
+    imports().sleepCalls.fetch_add(1);  // the pass before this pause has ended
     Sleep(milliseconds);
 }
 
@@ -80,7 +89,7 @@ int redirectImport(HMODULE module, const char* name, void* replacement) {
 
 }  // namespace
 
-void installClockThroughImports(ClockReader reader) { installedClock.store(reader); }
+void installClockThroughImports(ClockReader reader) { imports().installedClock.store(reader); }
 
 void* loadPluginLibrary() {
     HMODULE plugin = LoadLibraryA(kPluginPath);
@@ -91,12 +100,12 @@ void* loadPluginLibrary() {
     return plugin;
 }
 
-unsigned long long pluginSleepCount() { return sleepCalls.load(); }
+unsigned long long pluginSleepCount() { return imports().sleepCalls.load(); }
 
 bool parkInPluginSleep(unsigned timeoutMs) {
-    parkRequested.store(true);
-    for (unsigned waited = 0; !parked.load() && waited < timeoutMs; ++waited) Sleep(1);
-    return parked.load();
+    imports().parkRequested.store(true);
+    for (unsigned waited = 0; !imports().parked.load() && waited < timeoutMs; ++waited) Sleep(1);
+    return imports().parked.load();
 }
 
 }  // namespace demo
