@@ -31,14 +31,13 @@ int runGame() {
 
     HMODULE plugin = LoadLibraryA(kPluginPath);
     if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" +
-                             std::to_string(GetLastError()) + ")");
+        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
+                             ")");
         return 2;
     }
     recordTranscriptLine("loader: loaded " + quoted(kPluginPath));
     auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<PluginLoadEntry>(
-        reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
+    auto load = reinterpret_cast<PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
 
     const VersionResourceReport version = readVersionResource(kPluginPath);
     for (const auto& line : version.lines) recordTranscriptLine(line);

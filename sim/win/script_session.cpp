@@ -9,9 +9,9 @@
 #include <string>
 
 #include "command_runner.h"
-#include "windows/plugin_imports.h"
 #include "script_parser.h"
 #include "session.h"
+#include "windows/plugin_imports.h"
 
 namespace hostsim {
 namespace {
@@ -70,8 +70,9 @@ int runScriptSession(int argc, char** argv) {
     options.session.onLine = [&print](const std::string& line, std::FILE* out) { print(out, line); };
     try {
         demo::Session session(options.session);
-        const demo::CommandOutcome outcome = demo::runScript(
-            session, commands, [&](const demo::Command& command) { print(session.output(), "> " + command.source); });
+        const demo::CommandOutcome outcome = demo::runScript(session, commands, [&](const demo::Command& command) {
+            print(session.output(), "> " + command.source);
+        });
         if (!outcome.ok) print(session.output(), "script failed: " + outcome.message);
         const demo::SessionSummary summary = session.finish();
         if (!outcome.ok) return 1;

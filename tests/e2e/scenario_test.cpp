@@ -73,11 +73,10 @@ TEST_P(Scenario, MeetsItsExpectationsWithBalancedStringsAndNoViolation) {
     for (const auto& violation : hostsim::violations()) ADD_FAILURE() << "game saw: " << violation;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(scenarioNames()),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(scenarioNames()), [](const auto& info) {
+    std::string name = info.param;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
 
 }  // namespace

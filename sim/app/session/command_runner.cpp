@@ -133,7 +133,8 @@ CommandOutcome runWait(CommandRunner&, Session& session, const Command& command)
 CommandOutcome runFrames(CommandRunner&, Session& session, const Command& command) {
     const auto count = command.words.size() == 1 ? parseInteger(command.words[0]) : std::nullopt;
     if (!count || *count < 0) return failure("use: frames N");
-    if (!session.runFrames(static_cast<std::uint64_t>(*count))) return failure("the game thread stopped running frames");
+    if (!session.runFrames(static_cast<std::uint64_t>(*count)))
+        return failure("the game thread stopped running frames");
     return {};
 }
 
@@ -247,7 +248,7 @@ struct Verb {
     const char* name;
     Runs runs;  // Game: the loader starts the plugin first, unless done
     CommandOutcome (*handler)(CommandRunner&, Session&, const Command&);
-    const char* form;     // null: described with the verb before it
+    const char* form;  // null: described with the verb before it
     const char* meaning;
 };
 
@@ -281,8 +282,10 @@ constexpr Verb kVerbs[] = {
     {"load", Runs::SceneOnly, runLoad, "load", "the loader loads the plugin (ObrixPlugin_Load)"},
     {"message", Runs::SceneOnly, runMessage, "message N",
      "the loader sends message type N (2: the game's data has loaded)"},
-    {"start", Runs::SceneOnly, runStart, "start", "load and send message 2, unless done; every game command does this first"},
-    {"expect", Runs::SceneOnly, runExpect, "expect PATTERN", "wait for a transcript line matching PATTERN (* matches anything)"},
+    {"start", Runs::SceneOnly, runStart, "start",
+     "load and send message 2, unless done; every game command does this first"},
+    {"expect", Runs::SceneOnly, runExpect, "expect PATTERN",
+     "wait for a transcript line matching PATTERN (* matches anything)"},
     {"expect-none", Runs::SceneOnly, runExpectNone, "expect-none PATTERN",
      "let two frames pass; fail if a line since the last match or mark matches"},
     {"expect-any", Runs::SceneOnly, runExpectAny, "expect-any PATTERN",

@@ -1,20 +1,20 @@
 #include "session.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
 #include "game_reactions.h"
 #include "hostsim/boot.h"
+#include "hostsim/call_sites.h"
 #include "hostsim/engine_strings.h"
 #include "hostsim/events.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/game_thread.h"
 #include "hostsim/loader.h"
 #include "hostsim/menus.h"
-#include "hostsim/call_sites.h"
 #include "hostsim/transcript.h"
 #include "key_names.h"
 #include "line_pattern.h"
@@ -73,7 +73,9 @@ void Session::onTranscriptLine(const std::string& line) {
     if (!reaction) return;
     switch (reaction->kind) {
         case GameReaction::Kind::StartEditing:
-            hostsim::postToGameThread([this] { deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::StartEditText)); });
+            hostsim::postToGameThread([this] {
+                deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::StartEditText));
+            });
             break;
         case GameReaction::Kind::FillEditField: {
             std::lock_guard lock(mutex_);
@@ -204,8 +206,7 @@ std::optional<std::string> Session::formName(std::uint32_t formId) const {
 void Session::setIniValue(const std::string& file, const std::string& key, const std::string& value) {
     const std::string name = iniFileName(file);
     const std::string path = (folder_->pluginFolder() / name).string();
-    if (!writeGeneralSetting(path, key, value))
-        throw std::runtime_error("cannot write " + path);
+    if (!writeGeneralSetting(path, key, value)) throw std::runtime_error("cannot write " + path);
     hostsim::recordTranscriptLine("ini " + hostsim::quoted(name) + " [General] " + key + " = " +
                                   hostsim::quoted(value));
 }

@@ -251,8 +251,8 @@ PluginEntries bindPluginExports() {
     auto* plugin = static_cast<HMODULE>(loadPluginLibrary());
     if (plugin == nullptr) return {};
     return {reinterpret_cast<const hostsim::PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version")),
-            reinterpret_cast<hostsim::PluginLoadEntry>(
-                reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")))};
+            reinterpret_cast<hostsim::PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin,
+                                                                                              "ObrixPlugin_Load")))};
 }
 
 // A thread of Wine sees keys that SendInput sends only if it was already
