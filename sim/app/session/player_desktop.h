@@ -40,7 +40,8 @@ PluginEntries bindPluginExports();
 // Returns once the plugin's polling thread has ended its first pass, or
 // after a short while when no such thread runs.
 void awaitFirstPollingPass();
-// The polling thread ends its pass and never wakes again.
-void parkPollingThread();
+// The polling thread ends its pass and never wakes again; false when it did
+// not come to rest within a few seconds (stuck in a box or a host call).
+bool parkPollingThread();
 
 }  // namespace demo

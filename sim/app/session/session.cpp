@@ -348,7 +348,7 @@ void Session::note(const std::string& text) { hostsim::recordTranscriptLine("not
 SessionSummary Session::finish() {
     finished_ = true;
     // The plugin's thread ends its pass and sleeps for good; the game stops.
-    parkPollingThread();
+    if (!parkPollingThread()) hostsim::recordTranscriptLine("game: the plugin's polling thread did not come to rest");
     hostsim::stopGameThread();
     releaseEveryKey();
 

@@ -55,14 +55,15 @@ PluginEntries bindPluginExports() {
 // Our layer's keyboard is one shared table: every thread sees a key at once.
 void awaitFirstPollingPass() {}
 
-void parkPollingThread() {
-    if (win32layer::createdThreads().empty()) return;
+bool parkPollingThread() {
+    if (win32layer::createdThreads().empty()) return true;
     win32layer::setSleepOverride([](DWORD) {
         pollingParked.store(true);
         for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
     });
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (!pollingParked.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    return pollingParked.load();
 }
 
 }  // namespace demo

@@ -166,9 +166,11 @@ private:
                 if (answered.contains(box.window)) continue;
                 answered.insert(box.window);
                 record_(box.caption, box.text);
-                // A box that closed meanwhile needs no answer: the result does not matter.
-                PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(box.window, IDOK)));
+                // The player clicks the box's OK button. A box that closed
+                // meanwhile needs no click: the result does not matter.
+                HWND ok = GetDlgItem(box.window, IDOK);
+                if (ok != nullptr) PostMessageA(ok, BM_CLICK, 0, 0);
+                else PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             }
             std::erase_if(answered, [&](HWND window) { return !stillShown.contains(window); });
             Sleep(5);
@@ -263,9 +265,9 @@ void awaitFirstPollingPass() {
     for (int waited = 0; pluginSleepCount() == 0 && waited < 500; ++waited) Sleep(1);
 }
 
-void parkPollingThread() {
-    if (pluginSleepCount() == 0) return;
-    parkInPluginSleep(5000);
+bool parkPollingThread() {
+    if (pluginSleepCount() == 0) return true;
+    return parkInPluginSleep(5000);
 }
 
 }  // namespace demo
