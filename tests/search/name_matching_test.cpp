@@ -5,6 +5,8 @@
 #include "search/name_matching.h"
 #include "search/search_terms.h"
 
+using namespace lumora;
+
 namespace {
 
 struct FirstNameCase {

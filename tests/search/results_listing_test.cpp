@@ -8,6 +8,8 @@
 
 #include "search/results_listing.h"
 
+using namespace lumora;
+
 namespace {
 
 // Just enough of a form for the listing: its id at byte 0x28.

@@ -5,8 +5,6 @@
 
 #include "config/settings.h"
 #include "config/ui_texts.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "hostsim/abi.h"
 #include "hostsim/galaxy.h"
@@ -14,7 +12,11 @@
 #include "hostsim/offsets.h"
 #include "hostsim/ui_records.h"
 #include "search/run_search.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
+
+using namespace lumora;
 
 namespace {
 

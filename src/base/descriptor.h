@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/descriptor_strings.h"
-#include "plugin/plugin_version.h"
+#include "base/descriptor_strings.h"
+#include "base/plugin_version.h"
+
+namespace lumora {
 
 struct PluginDescriptor {
     std::uint32_t recordVersion;
@@ -40,4 +42,6 @@ inline constexpr std::uint32_t kSupportedRuntime =
 static_assert(packVersion(3, 1, 0, 0) == 0x03010000);
 static_assert(packVersion(1, 14, 74, 0) == 0x010E04A0);
 
-extern "C" const PluginDescriptor ObrixPlugin_Version;
+}  // namespace lumora
+
+extern "C" const lumora::PluginDescriptor ObrixPlugin_Version;
