@@ -5,6 +5,7 @@
 
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -22,6 +23,7 @@ LoaderRecord& loaderRecord() {
 }
 
 SIM_ABI bool registerListener(std::uint32_t pluginHandle, const char* sender, LoaderListener listener) {
+    GameCodeScope gameCode;
     const std::string senderName = sender ? sender : "";
     recordTranscriptLine("loader: listener registered handle " + std::to_string(pluginHandle) + " sender " +
                          quoted(senderName));
@@ -40,6 +42,7 @@ SIM_ABI bool registerListener(std::uint32_t pluginHandle, const char* sender, Lo
 constinit LoaderMessagingRecord messagingInterface{1, 0, registerListener};
 
 SIM_ABI void* queryInterface(std::uint32_t id) {
+    GameCodeScope gameCode;
     recordTranscriptLine("loader: interface query " + std::to_string(id));
     if (id == kMessagingInterfaceId && loaderRecord().messagingAvailable.load()) return &messagingInterface;
     return nullptr;

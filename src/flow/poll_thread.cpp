@@ -8,6 +8,8 @@
 #include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "host/ui.h"
+#include "hook/diagnostics.h"
+#include "plugin/entry_guard.h"
 #include "plugin/plugin_error.h"
 #include "search/star_map_focus.h"
 
@@ -107,14 +109,20 @@ void PollOnce() {
     }
 }
 
-DWORD WINAPI PollThreadMain(LPVOID) {
+bool runPollingPass() noexcept {
+    return runGuardedEntry("polling pass", [] { PollOnce(); });
+}
+
+DWORD WINAPI PollThreadMain(LPVOID) noexcept {
     for (;;) {
-        PollOnce();
+        runPollingPass();
         Sleep(kPollIntervalMs);
     }
 }
 
 void startPollingThread() {
     // The handle is neither kept nor closed: the thread lives as long as the game.
-    CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr);
+    if (CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr) == nullptr)
+        writeDiagnostic("polling thread not started (%08X): the hotkey and the digit keys stay unheard",
+                        static_cast<unsigned>(GetLastError()));
 }
