@@ -13,6 +13,7 @@
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
 #include "scenario_hooks.h"
+#include "scenario_no_messaging.h"
 #include "version_resource.h"
 
 namespace {
@@ -61,9 +62,16 @@ int runGame() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session.
-    const bool hooksScenario = argc == 4 && std::string(argv[1]) == "--scenario" && std::string(argv[2]) == "hooks";
-    const int code = hooksScenario ? hostsim::runHooksScenario(argv[3]) : runGame();
+    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session;
+    // "--scenario no-messaging" a load without the loader's messaging interface.
+    const bool scenario = argc >= 3 && std::string(argv[1]) == "--scenario";
+    int code;
+    if (scenario && argc == 4 && std::string(argv[2]) == "hooks")
+        code = hostsim::runHooksScenario(argv[3]);
+    else if (scenario && argc == 3 && std::string(argv[2]) == "no-messaging")
+        code = hostsim::runNoMessagingScenario();
+    else
+        code = runGame();
     std::fflush(stdout);
     // The plugin's threads run until the process ends, as in the game.
     ExitProcess(static_cast<UINT>(code));

@@ -3,7 +3,6 @@
 // failure. Every run happens in a child process of its own (a fresh plugin),
 // and must leave the game alive and whole.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -25,6 +24,7 @@
 #include "hostsim/ui_records.h"
 #include "hostsim/events.h"
 #include "plugin/loader_interface.h"
+#include "robust/child_process.h"
 #include "robust/plugin_invariants.h"
 #include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
@@ -146,12 +146,7 @@ struct RunOutcome {
 
 // Runs the road in a child process with its n-th allocation failing.
 RunOutcome runWithFailure(const Road& road, std::size_t n) {
-    int channel[2];
-    if (pipe(channel) != 0) return {false, "no pipe"};
-    std::fflush(stdout);  // or the child would print the parent's pending lines again
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
+    const lumora_test::ChildReport child = lumora_test::runInChild([&road, n] {
         road.prepare();
         lumora_test::failNthAllocation(n);
         road.run();
@@ -159,19 +154,10 @@ RunOutcome runWithFailure(const Road& road, std::size_t n) {
         const bool injected = lumora_test::allocationFailureInjected();
         std::string report = std::string(injected ? "1" : "0") + lumora_test::joinLines(lumora_test::brokenInvariants());
         if (!injected && !road.done()) report += "the road did not do its work\n";
-        if (write(channel[1], report.data(), report.size()) < 0) _exit(3);
-        _exit(0);
-    }
-    close(channel[1]);
-    std::string report;
-    char buffer[512];
-    for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;) report.append(buffer, got);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || report.empty())
-        return {true, "the process died (status " + std::to_string(status) + ")"};
-    return {report[0] == '1', report.substr(1)};
+        return report;
+    });
+    if (!child.exitedNormally || child.text.empty()) return {true, child.text};
+    return {child.text[0] == '1', child.text.substr(1)};
 }
 
 class AllocationRoads : public lumora_test::SimulatedGameTest {};
