@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -22,6 +23,7 @@
 #include "hostsim/answer_faults.h"
 #include "hostsim/boot.h"
 #include "hostsim/engine_strings.h"
+#include "hostsim/events.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/image.h"
 #include "hostsim/loader.h"
@@ -45,6 +47,7 @@ std::int64_t frozenClock() { return kNowNs; }
 // Every address the plugin made writable; only the game's title text, the
 // compare instruction and the two call sites may be among them.
 std::vector<std::uintptr_t> g_madeWritable;
+std::size_t g_threadsBefore = 0;
 
 void recordProtectionChanges() {
     win32layer::setVirtualProtectOverride([](LPVOID address, SIZE_T size, DWORD protect, PDWORD old) {
@@ -79,7 +82,7 @@ void capture(const char* text) {
 void playSession(const std::string& searchText) {
     LoaderMessage dataLoaded{{}, kDataLoadedMessage};
     PluginMessageListener(&dataLoaded);
-    const MenuOpenCloseEvent starMapOpened{internEngineString("GalaxyStarMapMenu"), true};
+    const ::MenuOpenCloseEvent starMapOpened{internEngineString("GalaxyStarMapMenu"), true};
     Events::g_menuOpenCloseSink.OnEvent(&starMapOpened, nullptr);
     {
         std::lock_guard lock(PluginState.mutex);
@@ -90,8 +93,7 @@ void playSession(const std::string& searchText) {
     Events::g_endEditTextSink.OnEvent(nullptr, nullptr);
     capture(searchText.c_str());
     capture("a");
-    const MenuOpenCloseEvent boxOpened{internEngineString("MessageBoxMenu"), true};
-    Events::g_menuOpenCloseSink.OnEvent(&boxOpened, nullptr);
+    openMenu("MessageBoxMenu");  // the registered sinks hear of it as in the game
     {
         std::lock_guard lock(PluginState.mutex);
         PluginState.resultsBoxOpen = !PluginState.resultKeys.empty();
@@ -99,14 +101,9 @@ void playSession(const std::string& searchText) {
     win32layer::pressKey('0');
     runPollingPass();
     win32layer::releaseKey('0');
-    const MenuOpenCloseEvent boxClosed{internEngineString("MessageBoxMenu"), false};
-    Events::g_menuOpenCloseSink.OnEvent(&boxClosed, nullptr);
+    processUiQueue();
+    closeMenu("MessageBoxMenu");
     Events::g_inputCanceledSink.OnEvent(nullptr, nullptr);
-}
-
-std::string lastBoxText() {
-    const auto boxes = gameMessageBoxes();
-    return boxes.empty() ? std::string() : boxes.back().text;
 }
 
 struct FaultCase {
@@ -119,16 +116,21 @@ struct FaultCase {
 
 void nullGlobal(std::uintptr_t offset) { *dataAt<void*>(offset) = nullptr; }
 
-std::string boxReads(const std::string& wanted) {
-    // The first search's box: the second one, "a", may say the same or more.
+// A box of the session reads `wanted` (or, with `part`, contains it).
+std::string boxReads(const std::string& wanted, bool part = false) {
     const auto boxes = gameMessageBoxes();
     for (const auto& box : boxes)
-        if (box.text == wanted) return "";
+        if (part ? box.text.find(wanted) != std::string::npos : box.text == wanted) return "";
     return "no box reading \"" + wanted + "\"\n";
 }
 
 std::vector<FaultCase> faultCases() {
     std::vector<FaultCase> cases;
+    cases.push_back({"no fault: the session reaches its end", "", [] {}, "Harrow", [] {
+                         return focusRequests().size() == 1 && openedPrompts().size() == 1
+                                    ? boxReads("Found 2 matches.", true)
+                                    : std::string("no focus request or no prompt\n");
+                     }});
     const std::pair<FormQuery, const char*> queries[] = {
         {FormQuery::LookupById, "HostForms_LookupById"},         {FormQuery::GetFullName, "HostForm_GetFullName"},
         {FormQuery::GetParentForm, "HostForm_GetParentForm"},    {FormQuery::GetNamedForm, "HostLocation_GetNamedForm"},
@@ -142,8 +144,7 @@ std::vector<FaultCase> faultCases() {
         cases.push_back({std::string(name) + " answers null every third call", "",
                          [q = query] { setAnswerFault(q, AnswerFault::Null, 0.33, 11); }});
     }
-    cases.back().expect = [] { return std::string(); };
-    cases[0].expect = [] { return boxReads("Iternal error: 6527"); };
+    cases[1].expect = [] { return boxReads("Iternal error: 6527"); };
     cases.push_back({"HostForm_GetFullName answers empty names", "",
                      [] { setAnswerFault(FormQuery::GetFullName, AnswerFault::EmptyName); }, "Harrow",
                      [] { return boxReads("No matches."); }});
@@ -179,6 +180,29 @@ std::vector<FaultCase> faultCases() {
                      "form 0x990020 type=location name=\"Harrow" + huge + "\" parent=0xE0003\n"
                      "form 0x990021 type=placed base=0x10 named=0x990020 linked=0xE0003 marker=visible\n",
                      [] {}, "Harrow" + huge});
+    std::string moons;
+    std::string registry = "planets";
+    for (int i = 0; i < 100'000; ++i) {
+        char line[96];
+        std::snprintf(line, sizeof line, "form 0x%X type=body name=\"Tidal Moon %d\" parent=0xE0003\n", 0x1000000 + i, i);
+        moons += line;
+        std::snprintf(line, sizeof line, " 0x%X", 0x1000000 + i);
+        registry += line;
+    }
+    cases.push_back({"100,000 matches", moons + registry + "\n", [] {}, "tidal moon",
+                     [] { return boxReads("Found 100000 matches.", true); }});
+    cases.push_back({"VirtualProtect fails", "", [] { win32layer::failVirtualProtect(ERROR_ACCESS_DENIED); }, "Harrow",
+                     [] {
+                         return gameMessageBoxes().empty() && openedPrompts().empty()
+                                    ? std::string()
+                                    : std::string("a box or a prompt without its patch\n");
+                     }});
+    cases.push_back({"CreateThread fails", "", [] { win32layer::failCreateThread(ERROR_NOT_ENOUGH_MEMORY); }, "Harrow",
+                     [] {
+                         return win32layer::createdThreads().size() == g_threadsBefore && sinkRegistrations().size() == 4
+                                    ? std::string()
+                                    : "start-up did not go on without its thread: " + std::to_string(win32layer::createdThreads().size()) + " threads, " + std::to_string(sinkRegistrations().size()) + " sinks\n";
+                     }});
     return cases;
 }
 
@@ -191,6 +215,7 @@ std::string playCase(const FaultCase& fault, const std::string& galaxyText) {
     openMenu("GalaxyStarMapMenu");
     ObrixPlugin_Load(reinterpret_cast<const LoaderInterface*>(loaderInterface()));
     recordProtectionChanges();
+    g_threadsBefore = win32layer::createdThreads().size();
     fault.inject();
     playSession(fault.searchText);
     clearAnswerFaults();
@@ -214,6 +239,47 @@ TEST_F(FaultInjection, EveryWrongAnswerLeavesTheGameAliveAndWhole) {
         EXPECT_TRUE(child.exitedNormally && child.text.empty()) << fault.name << ":\n" << child.text;
     }
     std::printf("%zu injections\n", cases.size());
+}
+
+// The trampoline search meets a failing VirtualQuery: the load's error box
+// ends the process with code 0, and when the box shows neither call site has
+// been touched.
+TEST_F(FaultInjection, FailingVirtualQueryEndsTheLoadWithTheSitesUntouched) {
+    EXPECT_EXIT(
+        {
+            std::uint8_t sites[10];
+            std::memcpy(sites, at(offsets::HostCallSite_PromptHook), 5);
+            std::memcpy(sites + 5, at(offsets::HostCallSite_TextCaptureHook), 5);
+            win32layer::setMessageBoxHandler([&sites](const win32layer::MessageBoxRecord& box) {
+                const bool untouched = std::memcmp(sites, at(offsets::HostCallSite_PromptHook), 5) == 0 &&
+                                       std::memcmp(sites + 5, at(offsets::HostCallSite_TextCaptureHook), 5) == 0;
+                std::fprintf(stderr, "box \"%s\", sites %s\n", box.text.c_str(), untouched ? "untouched" : "patched");
+                return IDOK;
+            });
+            win32layer::failVirtualQuery(ERROR_INVALID_PARAMETER);
+            ObrixPlugin_Load(reinterpret_cast<const LoaderInterface*>(loaderInterface()));
+            std::exit(1);
+        },
+        testing::ExitedWithCode(0), "box \"cannot create trampoline\", sites untouched");
+}
+
+// A VirtualAlloc that fails in the first free region: the search goes on
+// below it and both sites are patched whole.
+TEST_F(FaultInjection, FailingVirtualAllocInOneRegionMovesTheBlockFurtherDown) {
+    int calls = 0;
+    win32layer::setVirtualAllocOverride([&calls](LPVOID address, SIZE_T size, DWORD type, DWORD protect) -> LPVOID {
+        if (++calls == 1) return nullptr;
+        return win32layer::realVirtualAlloc(address, size, type, protect);
+    });
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(ObrixPlugin_Load(reinterpret_cast<const LoaderInterface*>(loaderInterface())));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("trampoline alloc "), std::string::npos);
+    win32layer::setVirtualAllocOverride({});
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(lumora_test::joinLines(lumora_test::brokenInvariants()), "");
+    std::int32_t displacement;
+    std::memcpy(&displacement, at(offsets::HostCallSite_PromptHook) + 1, 4);
+    EXPECT_EQ(at(offsets::HostCallSite_PromptHook) + 5 + displacement, g_branchTrampoline.m_base);
 }
 
 }  // namespace
