@@ -20,6 +20,8 @@
 #include "search/host_lock_guard.h"
 #include "search/run_search.h"
 
+using namespace lumora;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

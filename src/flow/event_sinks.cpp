@@ -3,11 +3,14 @@
 #include <mutex>
 #include <new>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
+#include "base/entry_guard.h"
 #include "host/engine_string.h"
+#include "host/game_names.h"
 #include "host/ui.h"
-#include "plugin/entry_guard.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 // A result box opens this soon after the search showed it, or it is not ours.
@@ -19,7 +22,7 @@ constexpr std::uint32_t kContinueDispatch = 0;
 // Editing started or ended: the star map test is made with the mutex held.
 void onEditEnded() {
     std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
-    if (IsMenuOpen("GalaxyStarMapMenu")) PluginState.textEditEndedAtNs = NowNs();
+    if (IsMenuOpen(kStarMapMenu)) PluginState.textEditEndedAtNs = NowNs();
     PluginState.textInputActive = false;
 }
 }  // namespace
@@ -43,7 +46,7 @@ namespace {
 void onMenuOpenClose(const MenuOpenCloseEvent* event) {
     if (event == nullptr) return;
     {
-        EngineStringHandle starMap("GalaxyStarMapMenu");
+        EngineStringHandle starMap(kStarMapMenu);
         if (event->menuName == starMap.value()) {
             if (event->opened) {
                 std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
@@ -53,11 +56,11 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
         }
     }
     {
-        EngineStringHandle messageBox("MessageBoxMenu");
+        EngineStringHandle messageBox(kMessageBoxMenu);
         if (event->menuName == messageBox.value()) {
             std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
             if (event->opened) {
-                if (IsMenuOpen("GalaxyStarMapMenu") &&
+                if (IsMenuOpen(kStarMapMenu) &&
                     NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
                     PluginState.resultsBoxOpen = true;
             } else {
@@ -67,7 +70,7 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
             return;
         }
     }
-    EngineStringHandle textInput("TextInputMenu");
+    EngineStringHandle textInput(kTextInputMenu);
     if (event->menuName == textInput.value() && !event->opened) {
         std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
         PluginState.textInputActive = false;
@@ -76,7 +79,7 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
 
 void onEditStarted() {
     std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
-    if (IsMenuOpen("GalaxyStarMapMenu")) PluginState.textInputActive = true;
+    if (IsMenuOpen(kStarMapMenu)) PluginState.textInputActive = true;
 }
 }  // namespace
 
@@ -105,3 +108,5 @@ HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEv
 }
 
 }  // namespace Events
+
+}  // namespace lumora

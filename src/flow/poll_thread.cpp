@@ -3,15 +3,18 @@
 #include <mutex>
 #include <string>
 
+#include "base/diagnostics.h"
+#include "base/entry_guard.h"
+#include "base/plugin_error.h"
 #include "config/settings.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
+#include "host/game_names.h"
 #include "host/ui.h"
-#include "hook/diagnostics.h"
-#include "plugin/entry_guard.h"
-#include "plugin/plugin_error.h"
 #include "search/star_map_focus.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 constexpr std::int64_t kStarMapSettleNs = 1'000'000'000;
@@ -30,15 +33,21 @@ bool gameWindowHasFocus() {
     return game != nullptr && game == GetForegroundWindow();
 }
 
+// The star map is in front of the player: no text input, no console, and the
+// message box open or closed as asked. Tested in this order, up to the first
+// menu that decides.
+bool isStarMapInFront(bool messageBoxOpen) {
+    return !IsMenuOpen(kTextInputMenu) && IsMenuOpen(kStarMapMenu) && !IsMenuOpen(kConsoleMenu) &&
+           IsMenuOpen(kMessageBoxMenu) == messageBoxOpen;
+}
+
 void requestPromptOnHotkey(std::int64_t now) {
     if (PluginState.textInputActive) return;
     if (now - PluginState.starMapOpenedAtNs < kStarMapSettleNs) return;
     if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
     PluginState.lastKeyPollAtNs = now;
     if (now - PluginState.lastPromptRequestAtNs < kPromptRequestIntervalNs) return;
-    if (IsMenuOpen("TextInputMenu") || !IsMenuOpen("GalaxyStarMapMenu") || IsMenuOpen("Console") ||
-        IsMenuOpen("MessageBoxMenu"))
-        return;
+    if (!isStarMapInFront(false)) return;
     PluginState.lastPromptRequestAtNs = now;
     PluginState.promptRequested = true;
 }
@@ -49,9 +58,7 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
     if (now - PluginState.lastChoiceAtNs < kChoiceIntervalNs) return;
     const DigitKey key = ReadDigitKey();
     if (key.code < 0) return;
-    if (IsMenuOpen("TextInputMenu") || !IsMenuOpen("GalaxyStarMapMenu") || IsMenuOpen("Console") ||
-        !IsMenuOpen("MessageBoxMenu"))
-        return;
+    if (!isStarMapInFront(true)) return;
     const std::int32_t digit = key.code - (key.fromKeypad ? VK_NUMPAD0 : 0x30);
     const auto entry = PluginState.resultKeys.find(digit);
     if (!entry) return;
@@ -60,9 +67,9 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
         ShowPluginError("Internal error: 85a3", false);
         return;
     }
-    PlayUiSound("UIMenuGeneralOK");
+    PlayUiSound(kConfirmSound);
     PluginState.lastChoiceAtNs = now;
-    CloseMenu("MessageBoxMenu");
+    CloseMenu(kMessageBoxMenu);
     void* form = HostStartup.lookupById(entry->formId);
     if (form == nullptr) {
         lock.unlock();
@@ -79,8 +86,8 @@ void cancelTextInput(std::int64_t now) {
     if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
     PluginState.lastKeyPollAtNs = now;
     if (!isKeyDown(VK_TAB) && !isKeyDown(VK_ESCAPE)) return;
-    PlayUiSound("UIMenuGeneralActivateFailure");
-    CloseMenu("TextInputMenu");
+    PlayUiSound(kCancelSound);
+    CloseMenu(kTextInputMenu);
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
 }
@@ -126,3 +133,5 @@ void startPollingThread() {
         writeDiagnostic("polling thread not started (%08X): the hotkey and the digit keys stay unheard",
                         static_cast<unsigned>(GetLastError()));
 }
+
+}  // namespace lumora

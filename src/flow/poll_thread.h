@@ -5,6 +5,8 @@
 
 #include "win/windows_api.h"
 
+namespace lumora {
+
 struct DigitKey {
     std::int32_t code;  // virtual-key code, -1 when no digit is down
     bool fromKeypad;
@@ -28,3 +30,5 @@ DWORD WINAPI PollThreadMain(LPVOID parameter) noexcept;
 // Creates the polling thread (8 KiB initial stack, no parameter). When Windows
 // refuses, a diagnostic line says so and the plugin goes on without it.
 void startPollingThread();
+
+}  // namespace lumora

@@ -3,11 +3,13 @@
 #include <mutex>
 #include <vector>
 
+#include "base/entry_guard.h"
+#include "base/patch_code_bytes.h"
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
-#include "hook/patch_code_bytes.h"
 #include "hook/search_hooks.h"
-#include "plugin/entry_guard.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 // cmp rdi, rbx (48 3B FB) in the text input menu's opening code; while we open
@@ -56,3 +58,5 @@ HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_
     runGuardedEntry("prompt hook", [] { openRequestedPrompt(); });
     return result;
 }
+
+}  // namespace lumora

@@ -1,11 +1,13 @@
 #include <mutex>
 #include <string>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
+#include "base/entry_guard.h"
 #include "hook/search_hooks.h"
-#include "plugin/entry_guard.h"
 #include "search/run_search.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 void* createEngineString(EngineString* out, const char* text, std::uint8_t flag) {
@@ -32,3 +34,5 @@ HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t
     if (lock.owns_lock()) lock.unlock();
     return result;
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 
 #include "host/host_abi.h"
 
+namespace lumora {
+
 struct LoaderMessage {
     std::uint8_t unread[8];
     std::uint32_t type;
@@ -31,12 +33,15 @@ static_assert(offsetof(LoaderInterface, getPluginHandle) == 24);
 inline constexpr std::uint32_t kMessagingInterfaceId = 1;
 inline constexpr std::uint32_t kDataLoadedMessage = 2;
 
+// Receives the loader's messages from the sender "Obrix".
+HOST_ABI void PluginMessageListener(LoaderMessage* message) noexcept;
+
+}  // namespace lumora
+
 // Exported load entry. Results:
 //   true   both call sites patched and the listener registered;
 //   false  the game's image or the loader's messaging interface is missing
 //          (one error box), or an exception stopped the load; in both cases
 //          before any call site was patched or any trampoline was allocated.
 // A trampoline that cannot be placed ends the process after its error box.
-extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader) noexcept;
-// Receives the loader's messages from the sender "Obrix".
-HOST_ABI void PluginMessageListener(LoaderMessage* message) noexcept;
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) noexcept;

@@ -1,10 +1,12 @@
 #include <atomic>
 
+#include "base/entry_guard.h"
 #include "config/load_configuration.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
-#include "plugin/entry_guard.h"
 #include "plugin/loader_interface.h"
+
+namespace lumora {
 
 namespace {
 // The loader sends the data-loaded message once; a repeat must not start a
@@ -25,3 +27,5 @@ HOST_ABI void PluginMessageListener(LoaderMessage* message) noexcept {
     // the hooks pass every call straight through while no request is raised.
     runGuardedEntry("PluginMessageListener", [] { finishStartup(); });
 }
+
+}  // namespace lumora

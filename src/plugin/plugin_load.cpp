@@ -1,14 +1,15 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/entry_guard.h"
+#include "base/plugin_error.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
 #include "host/bindings.h"
-#include "plugin/entry_guard.h"
 #include "plugin/loader_interface.h"
-#include "plugin/plugin_error.h"
 #include "win/windows_api.h"
 
+namespace lumora {
 namespace {
 std::uint32_t g_pluginHandle = 0;
 
@@ -30,7 +31,7 @@ bool installPlugin(const LoaderInterface* loader) {
     }
 
     g_branchTrampoline.createBelowImage();
-    if (g_branchTrampoline.m_base == nullptr) ShowPluginError("cannot create trampoline", true);
+    if (g_branchTrampoline.base() == nullptr) ShowPluginError("cannot create trampoline", true);
     // Nothing of ours from here on allocates or throws: once a site is
     // patched the load must not fail half-way.
     g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_PromptHook),
@@ -41,7 +42,8 @@ bool installPlugin(const LoaderInterface* loader) {
     return true;
 }
 }  // namespace
+}  // namespace lumora
 
-extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader) noexcept {
-    return runGuardedEntry("ObrixPlugin_Load", false, [loader] { return installPlugin(loader); });
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) noexcept {
+    return lumora::runGuardedEntry("ObrixPlugin_Load", false, [loader] { return lumora::installPlugin(loader); });
 }

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string_view>
 
+namespace lumora {
+
 namespace {
 
 std::uint64_t combineHashes(std::uint64_t a, std::uint64_t b) {
@@ -82,3 +84,5 @@ std::vector<ResultEntry> LocationCandidateList::takeEntries() {
     m_byNameAndTargetName.clear();
     return entries;
 }
+
+}  // namespace lumora

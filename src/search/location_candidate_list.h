@@ -10,6 +10,8 @@
 
 #include "search/result_entry.h"
 
+namespace lumora {
+
 class LocationCandidateList {
 public:
     // Compares the candidate with the entries in list order: an entry with the
@@ -34,3 +36,5 @@ private:
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_byNameAndTargetForm;
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_byNameAndTargetName;
 };
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 
 #include "search/scratch_text.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr std::size_t kNotFound = std::string_view::npos;
@@ -84,3 +86,5 @@ MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, s
     if (!loweredTerms.includeTerm.empty()) return matchTerm(loweredTerms.includeTerm, loweredName.view(), info);
     return MatchKind::NoMatch;
 }
+
+}  // namespace lumora

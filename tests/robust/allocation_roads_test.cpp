@@ -13,9 +13,9 @@
 #include <string>
 
 #include "config/load_configuration.h"
-#include "flow/clock.h"
+#include "state/clock.h"
 #include "flow/event_sinks.h"
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "hook/search_hooks.h"
 #include "hostsim/galaxy.h"
@@ -29,6 +29,8 @@
 #include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "flow/clock.h"
+#include "state/clock.h"
 #include "flow/event_sinks.h"
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
@@ -32,6 +32,8 @@
 #include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
+
+using namespace lumora;
 
 namespace {
 
@@ -77,7 +79,7 @@ const GuardCase kCases[] = {
          lumora_test::stopCountingAllocations();
          EXPECT_EQ(0, std::memcmp(sites[0], at(offsets::HostCallSite_PromptHook), 5));
          EXPECT_EQ(0, std::memcmp(sites[1], at(offsets::HostCallSite_TextCaptureHook), 5));
-         EXPECT_EQ(g_branchTrampoline.m_base, nullptr);
+         EXPECT_EQ(g_branchTrampoline.base(), nullptr);
          EXPECT_TRUE(listenerRegistrations().empty());
      }},
     {"PluginMessageListener", Raise::FirstAllocation, [] {},
@@ -90,7 +92,7 @@ const GuardCase kCases[] = {
      }},
     {"menu open/close sink", Raise::GameStringCall, [] {},
      [] {
-         const ::MenuOpenCloseEvent opened{internEngineString("GalaxyStarMapMenu"), true};
+         const lumora::MenuOpenCloseEvent opened{internEngineString("GalaxyStarMapMenu"), true};
          EXPECT_EQ(Events::g_menuOpenCloseSink.OnEvent(&opened, nullptr), 0u);
          withState([] { EXPECT_EQ(PluginState.starMapOpenedAtNs, 0); });
      }},

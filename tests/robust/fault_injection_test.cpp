@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "flow/clock.h"
+#include "state/clock.h"
 #include "flow/event_sinks.h"
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
@@ -37,6 +37,8 @@
 #include "robust/plugin_invariants.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
+
+using namespace lumora;
 
 namespace {
 
@@ -83,7 +85,7 @@ void capture(const char* text) {
 void playSession(const std::string& searchText) {
     LoaderMessage dataLoaded{{}, kDataLoadedMessage};
     PluginMessageListener(&dataLoaded);
-    const ::MenuOpenCloseEvent starMapOpened{internEngineString("GalaxyStarMapMenu"), true};
+    const lumora::MenuOpenCloseEvent starMapOpened{internEngineString("GalaxyStarMapMenu"), true};
     Events::g_menuOpenCloseSink.OnEvent(&starMapOpened, nullptr);
     {
         std::lock_guard lock(PluginState.mutex);
@@ -287,7 +289,7 @@ TEST_F(FaultInjection, FailingVirtualAllocInOneRegionMovesTheBlockFurtherDown) {
     EXPECT_EQ(lumora_test::joinLines(lumora_test::brokenInvariants()), "");
     std::int32_t displacement;
     std::memcpy(&displacement, at(offsets::HostCallSite_PromptHook) + 1, 4);
-    EXPECT_EQ(at(offsets::HostCallSite_PromptHook) + 5 + displacement, g_branchTrampoline.m_base);
+    EXPECT_EQ(at(offsets::HostCallSite_PromptHook) + 5 + displacement, g_branchTrampoline.base());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <future>
 #include <thread>
 
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
 #include "hook/search_hooks.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/engine_strings.h"
@@ -14,6 +14,8 @@
 #include "hostsim/host_lock.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
+
+using namespace lumora;
 
 namespace lumora_test {
 namespace {

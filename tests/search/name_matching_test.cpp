@@ -5,6 +5,8 @@
 #include "search/name_matching.h"
 #include "search/search_terms.h"
 
+using namespace lumora;
+
 namespace {
 
 struct FirstNameCase {
@@ -81,6 +83,14 @@ TEST(NameMatching, FirstHitFixesPositionAndLaterHitsOnlyAddWordStart) {
     EXPECT_TRUE(info.wordStartMatch);
 }
 
+TEST(NameMatching, FirstHitAtPositionZeroIsKeptWhenALaterNameHitsFurtherIn) {
+    const SplitSearchTerms terms = splitSearchText("ant");
+    MatchInfo info;
+    EXPECT_EQ(matchCandidateName(terms.lowered, info, "Ant Hill"), MatchKind::Substring);
+    EXPECT_EQ(matchCandidateName(terms.lowered, info, "Atlantis"), MatchKind::Substring);
+    EXPECT_EQ(info.firstMatchPos, 0);
+}
+
 TEST(NameMatching, StrippingOneNameLeavesTheTermsWholeForTheNext) {
     const SplitSearchTerms terms = splitSearchText("new atlantis -- old town");
     MatchInfo first;
@@ -142,6 +152,7 @@ TEST(SplitSearchText, SplitsAtTheFirstDoubleHyphenWithoutTrimming) {
         {"", "", "", ""},
         {"NoSplit-Here", "NoSplit-Here", "", "nosplit-here"},
         {"---x", "", "-x", ""},
+        {"--", "", "", ""},
     };
     for (const SplitCase& c : cases) {
         const SplitSearchTerms terms = splitSearchText(c.text);

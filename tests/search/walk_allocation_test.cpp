@@ -10,6 +10,8 @@
 #include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 
 class WalkAllocationTest : public lumora_test::SimulatedGameTest {

@@ -1,6 +1,8 @@
-#include "plugin/entry_guard.h"
+#include "base/entry_guard.h"
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
+
+namespace lumora {
 
 void reportEntryFailure(const char* entry, const char* what) noexcept {
     // The line is the only report; if even writing it fails (its lock cannot
@@ -10,3 +12,5 @@ void reportEntryFailure(const char* entry, const char* what) noexcept {
     } catch (...) {
     }
 }
+
+}  // namespace lumora

@@ -7,6 +7,8 @@
 #include <type_traits>
 #include <utility>
 
+namespace lumora {
+
 // Writes one diagnostic line naming the entry and the exception. Never throws.
 void reportEntryFailure(const char* entry, const char* what) noexcept;
 
@@ -36,3 +38,5 @@ bool runGuardedEntry(const char* entry, Body&& body) noexcept {
         return true;
     });
 }
+
+}  // namespace lumora
