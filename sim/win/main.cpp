@@ -13,6 +13,8 @@
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
 #include "scenario_hooks.h"
+#include "scenario_no_messaging.h"
+#include "script_session.h"
 #include "version_resource.h"
 
 namespace {
@@ -30,14 +32,13 @@ int runGame() {
 
     HMODULE plugin = LoadLibraryA(kPluginPath);
     if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" +
-                             std::to_string(GetLastError()) + ")");
+        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
+                             ")");
         return 2;
     }
     recordTranscriptLine("loader: loaded " + quoted(kPluginPath));
     auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<PluginLoadEntry>(
-        reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
+    auto load = reinterpret_cast<PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
 
     const VersionResourceReport version = readVersionResource(kPluginPath);
     for (const auto& line : version.lines) recordTranscriptLine(line);
@@ -61,9 +62,19 @@ int runGame() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session.
-    const bool hooksScenario = argc == 4 && std::string(argv[1]) == "--scenario" && std::string(argv[2]) == "hooks";
-    const int code = hooksScenario ? hostsim::runHooksScenario(argv[3]) : runGame();
+    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session;
+    // "--scenario no-messaging" a load without the loader's messaging interface;
+    // "--script FILE ..." plays a session of the command language.
+    const bool scenario = argc >= 3 && std::string(argv[1]) == "--scenario";
+    int code;
+    if (scenario && argc == 4 && std::string(argv[2]) == "hooks")
+        code = hostsim::runHooksScenario(argv[3]);
+    else if (scenario && argc == 3 && std::string(argv[2]) == "no-messaging")
+        code = hostsim::runNoMessagingScenario();
+    else if (argc >= 3 && std::string(argv[1]) == "--script")
+        code = hostsim::runScriptSession(argc, argv);
+    else
+        code = runGame();
     std::fflush(stdout);
     // The plugin's threads run until the process ends, as in the game.
     ExitProcess(static_cast<UINT>(code));
