@@ -175,7 +175,9 @@ static_assert(offsetof(PlanetRegistry, entries) == 0x11F0);
 struct KeywordList;
 
 // The game's own bookkeeping about a form, behind the header's details
-// pointer: what its query functions answer. The plugin never reads it.
+// pointer: what its query functions answer. It sits in the form's own block,
+// right after the layout above, with the name's text and the other arrays it
+// points to. The plugin never reads it.
 struct FormDetails {
     const char* name = nullptr;        // HostForm_GetFullName; null: the form has no name
     FormHeader* parentForm = nullptr;  // HostForm_GetParentForm
