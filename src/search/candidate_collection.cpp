@@ -169,6 +169,10 @@ void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForm
         testLocation(slot.form, keywordEligible, loweredTerms, forms, list, collected.anyKeywordMatched);
     }
     std::vector<ResultEntry> locations = list.takeEntries();
+    if (collected.entries.empty()) {
+        collected.entries = std::move(locations);
+        return;
+    }
     collected.entries.insert(collected.entries.end(), std::make_move_iterator(locations.begin()),
                              std::make_move_iterator(locations.end()));
 }
