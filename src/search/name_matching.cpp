@@ -31,29 +31,8 @@ constexpr RemovalStep kRemovalSteps[] = {
     {'-', MatchKind::IgnoringHyphens},
 };
 
-}  // namespace
-
-MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& info) {
-    if (std::size_t p = findTerm(term, name); p != kNotFound) {
-        recordHit(info, p, p == 0 || name[p - 1] == ' ');
-        return MatchKind::Substring;
-    }
-
-    ScratchText strippedTerm(term);
-    ScratchText strippedName(name);
-    for (const RemovalStep& step : kRemovalSteps) {
-        const bool termChanged = strippedTerm.removeAll(step.removed);
-        const bool nameChanged = strippedName.removeAll(step.removed);
-        // Unchanged strings give the same miss as the step before.
-        if (!termChanged && !nameChanged) continue;
-        if (std::size_t p = findTerm(strippedTerm.view(), strippedName.view()); p != kNotFound) {
-            recordHit(info, p, p == 0);
-            return step.kind;
-        }
-    }
-
-    const std::string_view t = strippedTerm.view();
-    const std::string_view n = strippedName.view();
+// Steps 5 and 6, on the term and the name stripped of all three bytes.
+MatchKind matchAliasOrKeyword(std::string_view t, std::string_view n, MatchInfo& info) {
     if (const std::size_t p = n.find("varuun"); p != kNotFound && contains(t, "varun")) {
         recordHit(info, p, p == 0);
         return MatchKind::KnownAlias;
@@ -73,6 +52,52 @@ MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& inf
         }
     }
     return MatchKind::NoMatch;
+}
+
+// Stripping only removes bytes, so a byte of the term that no step removes
+// and that the name lacks keeps every stripping step from hitting. Most names
+// of a search fail this way, without the stripped copies being made.
+bool nameLacksAKeptTermByte(std::string_view term, std::string_view name) {
+    for (const char c : term) {
+        if (c == ' ' || c == '\'' || c == '-') continue;
+        if (name.find(c) == kNotFound) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& info) {
+    if (std::size_t p = findTerm(term, name); p != kNotFound) {
+        recordHit(info, p, p == 0 || name[p - 1] == ' ');
+        return MatchKind::Substring;
+    }
+
+    if (nameLacksAKeptTermByte(term, name)) {
+        // Without "varun" in the term the alias step cannot hit either, and
+        // the keyword step looks at the stripped term alone.
+        if (term.find_first_of(" '-") == kNotFound) {
+            if (!contains(term, "varun")) return matchAliasOrKeyword(term, {}, info);
+        } else {
+            ScratchText t(term);
+            for (const RemovalStep& step : kRemovalSteps) t.removeAll(step.removed);
+            if (!contains(t.view(), "varun")) return matchAliasOrKeyword(t.view(), {}, info);
+        }
+    }
+
+    ScratchText strippedTerm(term);
+    ScratchText strippedName(name);
+    for (const RemovalStep& step : kRemovalSteps) {
+        const bool termChanged = strippedTerm.removeAll(step.removed);
+        const bool nameChanged = strippedName.removeAll(step.removed);
+        // Unchanged strings give the same miss as the step before.
+        if (!termChanged && !nameChanged) continue;
+        if (std::size_t p = findTerm(strippedTerm.view(), strippedName.view()); p != kNotFound) {
+            recordHit(info, p, p == 0);
+            return step.kind;
+        }
+    }
+    return matchAliasOrKeyword(strippedTerm.view(), strippedName.view(), info);
 }
 
 MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name) {

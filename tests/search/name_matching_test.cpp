@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "search/name_matching.h"
@@ -44,6 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         FirstNameCase{"varuun", "Va'ruun Keep", false, K::IgnoringApostrophes, 0, true, false},
         FirstNameCase{"varun", "Va'ruun Keep", false, K::KnownAlias, 0, true, false},
         FirstNameCase{"varun", "Old Varuun", false, K::KnownAlias, 3, false, false},
+        // The name lacks the x, so no stripping step can hit; the alias still does.
+        FirstNameCase{"x varun", "Old Varuun", false, K::KnownAlias, 3, false, false},
+        // A term of removed bytes only is empty once stripped, and found at 0.
+        FirstNameCase{"' -", "Dust", false, K::IgnoringHyphens, 0, true, false},
         FirstNameCase{"stonefall", "Stone-Fall Ridge", false, K::IgnoringHyphens, 0, true, false},
         FirstNameCase{"o'hara's", "O-Hara's Rest", false, K::IgnoringHyphens, 0, true, false},
         FirstNameCase{"o'hara's x", "O-Hara's Rest", false, K::NoMatch, -1, false, false},
@@ -123,6 +128,67 @@ TEST(NameMatching, ExcludeKeywordDropsEveryEligibleCandidate) {
     EXPECT_EQ(matchCandidateName(terms.lowered, eligible, "Dust Flats"), MatchKind::Excluded);
     MatchInfo plain;
     EXPECT_EQ(matchCandidateName(terms.lowered, plain, "Dust Flats"), MatchKind::Substring);
+}
+
+// The steps as written, each on fresh stripped copies: the reference for the
+// shortcuts the matcher takes.
+MatchKind matchTermStepByStep(std::string term, std::string name, MatchInfo& info) {
+    if (term.size() <= name.size()) {
+        if (const std::size_t p = name.find(term); p != std::string::npos) {
+            if (p == 0 || name[p - 1] == ' ') info.wordStartMatch = true;
+            if (info.firstMatchPos < 0) info.firstMatchPos = static_cast<std::int32_t>(p);
+            return MatchKind::Substring;
+        }
+    }
+    const std::pair<char, MatchKind> steps[] = {
+        {' ', MatchKind::IgnoringSpaces}, {'\'', MatchKind::IgnoringApostrophes}, {'-', MatchKind::IgnoringHyphens}};
+    for (const auto& [removed, kind] : steps) {
+        std::erase(term, removed);
+        std::erase(name, removed);
+        const std::size_t p = term.size() <= name.size() ? name.find(term) : std::string::npos;
+        if (p != std::string::npos) {
+            if (p == 0) info.wordStartMatch = true;
+            if (info.firstMatchPos < 0) info.firstMatchPos = static_cast<std::int32_t>(p);
+            return kind;
+        }
+    }
+    if (const std::size_t p = name.find("varuun"); p != std::string::npos && term.find("varun") != std::string::npos) {
+        if (p == 0) info.wordStartMatch = true;
+        if (info.firstMatchPos < 0) info.firstMatchPos = static_cast<std::int32_t>(p);
+        return MatchKind::KnownAlias;
+    }
+    if (info.keywordEligible) {
+        for (const auto& [word, kind] : {std::pair{"beaco", MatchKind::BeaconKeyword},
+                                         std::pair{"outp", MatchKind::OutpostKeyword},
+                                         std::pair{"decor", MatchKind::DecorKeyword}}) {
+            if (term.find(word) != std::string::npos) {
+                info.keywordMatched = true;
+                return kind;
+            }
+        }
+    }
+    return MatchKind::NoMatch;
+}
+
+TEST(NameMatching, RandomTermsAndNamesMatchAsTheStepsWrittenOut) {
+    // Few letters, and the three removed bytes, so every step gets its hits.
+    const std::string alphabet = "avrunbecotpd '-";
+    std::mt19937_64 random(11);
+    const auto randomText = [&](std::size_t maxLength) {
+        std::string text(random() % (maxLength + 1), ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 40000; ++round) {
+        const std::string term = randomText(6), name = randomText(12);
+        MatchInfo ours, reference;
+        ours.keywordEligible = reference.keywordEligible = round % 2 == 0;
+        ASSERT_EQ(matchTerm(term, name, ours), matchTermStepByStep(term, name, reference))
+            << "term '" << term << "' name '" << name << "'";
+        ASSERT_EQ(ours.firstMatchPos, reference.firstMatchPos) << "term '" << term << "' name '" << name << "'";
+        ASSERT_EQ(ours.wordStartMatch, reference.wordStartMatch) << "term '" << term << "' name '" << name << "'";
+        ASSERT_EQ(ours.keywordMatched, reference.keywordMatched) << "term '" << term << "' name '" << name << "'";
+    }
 }
 
 struct SplitCase {
