@@ -221,7 +221,7 @@ void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "BM_On
 void configure(benchmark::internal::Benchmark* b) {
     for (std::int64_t forms : {100'000, 1'000'000})
         for (std::int64_t cold : {0, 1}) b->Args({forms, cold});
-    b->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+    b->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }
 
 struct RatioTarget {
