@@ -1,23 +1,11 @@
 #include "search/location_candidate_list.h"
 
-#include <bit>
 #include <functional>
 #include <string_view>
 
 namespace {
 
-std::uint64_t combineHashes(std::uint64_t a, std::uint64_t b) {
-    return a ^ (b + 0x9E3779B97F4A7C15ull + (a << 6) + (a >> 2));
-}
-
-std::uint64_t nameAndTargetFormHash(const ResultEntry& e) {
-    return combineHashes(std::hash<std::string_view>{}(e.primaryName), std::hash<const void*>{}(e.targetForm));
-}
-
-std::uint64_t nameAndTargetNameHash(const ResultEntry& e) {
-    return combineHashes(std::hash<std::string_view>{}(e.primaryName),
-                         combineHashes(0x51ED270B27ull, std::hash<std::string_view>{}(e.targetName)));
-}
+std::uint64_t primaryNameKey(const ResultEntry& e) { return std::hash<std::string_view>{}(e.primaryName); }
 
 std::uint64_t primaryFormKey(const ResultEntry& e) { return reinterpret_cast<std::uintptr_t>(e.primaryForm); }
 
@@ -90,29 +78,21 @@ void EntryChains::clear() {
 }
 
 std::optional<std::uint32_t> LocationCandidateList::firstSameNameAndTarget(
-    const ResultEntry& candidate, std::optional<std::uint32_t> skipped) const {
-    std::optional<std::uint32_t> first;
-    const auto scan = [&](const EntryChains& index, std::uint64_t hash) {
-        for (std::uint32_t at = index.first(hash); at != EntryChains::kNone; at = index.next(at)) {
-            if (first && at >= *first) return;  // chains are in list order
-            if (m_removed[at] || at == skipped) continue;
-            if (sameNameAndTarget(m_entries[at], candidate)) {
-                first = at;
-                return;
-            }
-        }
-    };
-    scan(m_byNameAndTargetForm, nameAndTargetFormHash(candidate));
-    scan(m_byNameAndTargetName, nameAndTargetNameHash(candidate));
-    return first;
+    const ResultEntry& candidate, std::uint64_t nameKey, std::optional<std::uint32_t> skipped) const {
+    for (std::uint32_t at = m_byPrimaryName.first(nameKey); at != EntryChains::kNone; at = m_byPrimaryName.next(at)) {
+        if (m_removed[at] || at == skipped) continue;
+        if (sameNameAndTarget(m_entries[at], candidate)) return at;
+    }
+    return std::nullopt;
 }
 
 bool LocationCandidateList::offer(ResultEntry&& candidate) {
+    const std::uint64_t formKey = primaryFormKey(candidate);
+    const std::uint64_t nameKey = primaryNameKey(candidate);
     std::optional<std::uint32_t> samePrimary;
-    if (const std::uint32_t last = m_byPrimaryForm.last(primaryFormKey(candidate));
-        last != EntryChains::kNone && !m_removed[last])
+    if (const std::uint32_t last = m_byPrimaryForm.last(formKey); last != EntryChains::kNone && !m_removed[last])
         samePrimary = last;
-    const std::optional<std::uint32_t> sameNameTarget = firstSameNameAndTarget(candidate, samePrimary);
+    const std::optional<std::uint32_t> sameNameTarget = firstSameNameAndTarget(candidate, nameKey, samePrimary);
 
     // At most one entry shares the primary form: a second one is never appended.
     if (samePrimary && (!sameNameTarget || *samePrimary < *sameNameTarget)) {
@@ -125,9 +105,8 @@ bool LocationCandidateList::offer(ResultEntry&& candidate) {
     }
 
     const auto at = static_cast<std::uint32_t>(m_entries.size());
-    m_byPrimaryForm.file(primaryFormKey(candidate), at);
-    m_byNameAndTargetForm.file(nameAndTargetFormHash(candidate), at);
-    m_byNameAndTargetName.file(nameAndTargetNameHash(candidate), at);
+    m_byPrimaryForm.file(formKey, at);
+    m_byPrimaryName.file(nameKey, at);
     m_entries.push_back(std::move(candidate));
     m_removed.push_back(false);
     return true;
@@ -147,7 +126,6 @@ std::vector<ResultEntry> LocationCandidateList::takeEntries() {
     m_entries.clear();
     m_removed.clear();
     m_byPrimaryForm.clear();
-    m_byNameAndTargetForm.clear();
-    m_byNameAndTargetName.clear();
+    m_byPrimaryName.clear();
     return entries;
 }

@@ -53,7 +53,7 @@ public:
     std::vector<ResultEntry> takeEntries();
 
 private:
-    std::optional<std::uint32_t> firstSameNameAndTarget(const ResultEntry& candidate,
+    std::optional<std::uint32_t> firstSameNameAndTarget(const ResultEntry& candidate, std::uint64_t nameKey,
                                                         std::optional<std::uint32_t> skipped) const;
 
     std::vector<ResultEntry> m_entries;  // removed entries stay until takeEntries, marked
@@ -61,8 +61,8 @@ private:
     // By primary form: at most one entry with a given primary form is ever
     // live, and it is the last one filed under it.
     EntryChains m_byPrimaryForm;
-    // Hash of (primary name, target form) and of (primary name, target name);
-    // collisions are sorted out by comparing fields.
-    EntryChains m_byNameAndTargetForm;
-    EntryChains m_byNameAndTargetName;
+    // By hash of the primary name: the entries that share it, in list order,
+    // hold the first one with the same target too. Collisions are sorted out
+    // by comparing fields.
+    EntryChains m_byPrimaryName;
 };
