@@ -170,9 +170,19 @@ MatchKind matchTermStepByStep(std::string term, std::string name, MatchInfo& inf
     return MatchKind::NoMatch;
 }
 
-TEST(NameMatching, RandomTermsAndNamesMatchAsTheStepsWrittenOut) {
-    // Few letters, and the three removed bytes, so every step gets its hits.
-    const std::string alphabet = "avrunbecotpd '-";
+MatchKind matchCandidateNameStepByStep(const SearchTerms& lowered, MatchInfo& info, const std::string& name) {
+    const std::string loweredName = lowerCased(name);
+    if (!lowered.excludeTerm.empty() &&
+        matchTermStepByStep(lowered.excludeTerm, loweredName, info) != MatchKind::NoMatch)
+        return MatchKind::Excluded;
+    if (!lowered.includeTerm.empty()) return matchTermStepByStep(lowered.includeTerm, loweredName, info);
+    return MatchKind::NoMatch;
+}
+
+TEST(NameMatching, RandomTextsAndNamesMatchAsTheStepsWrittenOut) {
+    // Few letters in both cases, and the three removed bytes, so every step
+    // and the exclude term get their hits.
+    const std::string alphabet = "avrunbecotpdAVRUNB '-";
     std::mt19937_64 random(11);
     const auto randomText = [&](std::size_t maxLength) {
         std::string text(random() % (maxLength + 1), ' ');
@@ -180,14 +190,17 @@ TEST(NameMatching, RandomTermsAndNamesMatchAsTheStepsWrittenOut) {
         return text;
     };
     for (int round = 0; round < 40000; ++round) {
-        const std::string term = randomText(6), name = randomText(12);
+        const std::string text = round % 4 == 0 ? randomText(4) + "--" + randomText(4) : randomText(6);
+        const std::string name = randomText(12);
+        const SplitSearchTerms terms = splitSearchText(text);
         MatchInfo ours, reference;
         ours.keywordEligible = reference.keywordEligible = round % 2 == 0;
-        ASSERT_EQ(matchTerm(term, name, ours), matchTermStepByStep(term, name, reference))
-            << "term '" << term << "' name '" << name << "'";
-        ASSERT_EQ(ours.firstMatchPos, reference.firstMatchPos) << "term '" << term << "' name '" << name << "'";
-        ASSERT_EQ(ours.wordStartMatch, reference.wordStartMatch) << "term '" << term << "' name '" << name << "'";
-        ASSERT_EQ(ours.keywordMatched, reference.keywordMatched) << "term '" << term << "' name '" << name << "'";
+        ASSERT_EQ(matchCandidateName(terms.lowered, ours, name),
+                  matchCandidateNameStepByStep(terms.lowered, reference, name))
+            << "text '" << text << "' name '" << name << "'";
+        ASSERT_EQ(ours.firstMatchPos, reference.firstMatchPos) << "text '" << text << "' name '" << name << "'";
+        ASSERT_EQ(ours.wordStartMatch, reference.wordStartMatch) << "text '" << text << "' name '" << name << "'";
+        ASSERT_EQ(ours.keywordMatched, reference.keywordMatched) << "text '" << text << "' name '" << name << "'";
     }
 }
 
