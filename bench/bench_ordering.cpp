@@ -8,6 +8,8 @@
 #include "../tests/search/random_entries.h"
 #include "search/result_ordering.h"
 
+using namespace lumora;
+
 namespace {
 
 // Lists shaped like a one-letter search: most entries hit, positions bunch up.

@@ -24,6 +24,8 @@
 #include "search/host_lock_guard.h"
 #include "search/run_search.h"
 
+using namespace lumora;
+
 namespace {
 
 // The search prefetches each form's first two cache lines this many slots

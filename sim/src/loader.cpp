@@ -13,6 +13,7 @@ struct LoaderRecord {
     std::mutex mutex;
     std::vector<ListenerRegistration> registrations;
     std::atomic<bool> messagingAvailable{true};
+    std::atomic<bool> registrationAvailable{true};
 };
 
 LoaderRecord& loaderRecord() {
@@ -38,11 +39,13 @@ SIM_ABI bool registerListener(std::uint32_t pluginHandle, const char* sender, Lo
 }
 
 constinit LoaderMessagingRecord messagingInterface{1, 0, registerListener};
+constinit LoaderMessagingRecord messagingInterfaceWithoutRegistration{1, 0, nullptr};
 
 SIM_ABI void* queryInterface(std::uint32_t id) {
     recordTranscriptLine("loader: interface query " + std::to_string(id));
-    if (id == kMessagingInterfaceId && loaderRecord().messagingAvailable.load()) return &messagingInterface;
-    return nullptr;
+    const LoaderRecord& r = loaderRecord();
+    if (id != kMessagingInterfaceId || !r.messagingAvailable.load()) return nullptr;
+    return r.registrationAvailable.load() ? &messagingInterface : &messagingInterfaceWithoutRegistration;
 }
 
 SIM_ABI std::uint32_t getPluginHandle() { return kSimulatedPluginHandle; }
@@ -55,6 +58,7 @@ constinit LoaderInterfaceRecord theLoaderInterface{kLoaderVersion, kGameRuntimeV
 const LoaderInterfaceRecord* loaderInterface() { return &theLoaderInterface; }
 
 void setMessagingInterfaceAvailable(bool available) { loaderRecord().messagingAvailable.store(available); }
+void setListenerRegistrationAvailable(bool available) { loaderRecord().registrationAvailable.store(available); }
 
 PluginLoadOutcome loadPlugin(const PluginDescriptorRecord* descriptor, PluginLoadEntry load) {
     PluginLoadOutcome outcome;

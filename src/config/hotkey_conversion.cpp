@@ -3,9 +3,11 @@
 #include <cctype>
 #include <stdexcept>
 
+namespace lumora {
+
 namespace {
 
-bool startsWithMinus(const std::string& text) {
+bool startsWithMinus(std::string_view text) {
     for (unsigned char c : text) {
         if (std::isspace(c)) continue;
         return c == '-';
@@ -15,10 +17,10 @@ bool startsWithMinus(const std::string& text) {
 
 }  // namespace
 
-std::optional<std::uint32_t> parseHotkeyText(const std::string& text) {
+std::optional<std::uint32_t> parseHotkeyText(std::string_view text) {
     constexpr unsigned long kLargest32 = 0xFFFFFFFFul;
     try {
-        const unsigned long converted = std::stoul(text, nullptr, 16);
+        const unsigned long converted = std::stoul(std::string(text), nullptr, 16);
         // A minus sign arrives as the wrapped value; its magnitude must fit
         // in 32 bits like any other number, and it wraps modulo 2^32.
         const unsigned long magnitude = startsWithMinus(text) ? 0ul - converted : converted;
@@ -30,3 +32,5 @@ std::optional<std::uint32_t> parseHotkeyText(const std::string& text) {
         return std::nullopt;
     }
 }
+
+}  // namespace lumora

@@ -3,10 +3,11 @@
 #include "config/profile_strings.h"
 #include "config/ui_texts.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr const char* kLanguageBaseName = "LumoraSearchEngineLang";
-constexpr const char* kSection = "General";
 
 struct LanguageKey {
     const char* key;
@@ -28,7 +29,7 @@ const LanguageKey kLanguageKeys[] = {
 // The built-in text of the field, not whatever the record holds now.
 void writeDefault(const LanguageKey& entry) {
     const UiTextsRecord defaults;
-    writeProfileString(kLanguageBaseName, kSection, entry.key, defaults.*entry.field, "");
+    writeProfileString(kLanguageBaseName, kProfileSection, entry.key, defaults.*entry.field, "");
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ void loadLanguageFile() {
         return;
     }
     for (const LanguageKey& entry : kLanguageKeys) {
-        std::string text = readProfileString(kLanguageBaseName, kSection, entry.key, "");
+        std::string text = readProfileString(kLanguageBaseName, kProfileSection, entry.key, "");
         if (text.empty()) {
             writeDefault(entry);
         } else {
@@ -47,3 +48,5 @@ void loadLanguageFile() {
         }
     }
 }
+
+}  // namespace lumora

@@ -1,5 +1,7 @@
 #include "config/placeholder.h"
 
+namespace lumora {
+
 void splitAtPlaceholder(std::string templateText, PlaceholderParts& parts) {
     if (templateText.empty()) {
         parts.before = "[ERROR: empty string]";
@@ -13,3 +15,5 @@ void splitAtPlaceholder(std::string templateText, PlaceholderParts& parts) {
     parts.before = templateText.substr(0, percent);
     parts.after = templateText.substr(percent + 1);
 }
+
+}  // namespace lumora

@@ -4,18 +4,23 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+
+namespace lumora {
 
 inline constexpr const char* kDefaultProfileFolder = ".\\Data\\Obrix\\Plugins\\";
 
 // Folder (the default one when empty) + base name + ".ini", joined as plain text.
-std::string buildProfilePath(const std::string& baseName, const std::string& folder);
+std::string buildProfilePath(std::string_view baseName, std::string_view folder);
 
 // The profile functions take the path from a zero-filled 255-byte buffer; a
 // path that does not fit leaves nothing to hand over.
 using ProfilePathBuffer = std::array<char, 255>;
-std::optional<ProfilePathBuffer> copyIntoPathBuffer(const std::string& path);
+std::optional<ProfilePathBuffer> copyIntoPathBuffer(std::string_view path);
 
 // The path as the file system sees it: converted with the code page of the
 // file functions on Windows; natively, with "/" for "\", relative to the
 // current directory. Empty when the path cannot be converted.
-std::optional<std::filesystem::path> toFileSystemPath(const std::string& path);
+std::optional<std::filesystem::path> toFileSystemPath(std::string_view path);
+
+}  // namespace lumora

@@ -6,6 +6,8 @@
 #include "config/profile_path.h"
 #include "win/windows_api.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr DWORD kValueBufferSize = 10000;
@@ -54,3 +56,5 @@ bool writeProfileString(std::string baseName, std::string section, std::string k
     if (!pathExists(path)) return false;
     return readValue(section, key, value, *pathBuffer) == value;
 }
+
+}  // namespace lumora

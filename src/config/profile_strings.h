@@ -3,6 +3,11 @@
 // an empty folder means the loader's plugin folder.
 #include <string>
 
+namespace lumora {
+
+// The one section of both of the plugin's files.
+inline constexpr const char* kProfileSection = "General";
+
 // Whether the file exists. A failure of the test itself (for example access
 // denied) counts as absent.
 bool profileFileExists(std::string baseName, std::string folder);
@@ -15,3 +20,5 @@ std::string readProfileString(std::string baseName, std::string section, std::st
 // back equals the value written.
 bool writeProfileString(std::string baseName, std::string section, std::string key, std::string value,
                         std::string folder);
+
+}  // namespace lumora

@@ -2,6 +2,8 @@
 // The plugin's two user settings, read from the settings file once at start-up.
 #include <cstdint>
 
+namespace lumora {
+
 struct SettingsRecord {
     std::uint32_t textInputMenuHotkey = 0x51;  // Windows virtual-key code, the Q key by default
     bool skipNonStarMapVisibleMapMarkers = true;
@@ -11,3 +13,5 @@ extern SettingsRecord Settings;
 
 // Reads LumoraSearchEngine.ini into Settings, writing back missing or empty keys.
 void loadSettingsFile();
+
+}  // namespace lumora

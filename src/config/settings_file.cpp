@@ -4,22 +4,23 @@
 #include "config/profile_strings.h"
 #include "config/settings.h"
 
+namespace lumora {
+
 SettingsRecord Settings;
 
 namespace {
 
 constexpr const char* kSettingsBaseName = "LumoraSearchEngine";
-constexpr const char* kSection = "General";
 constexpr const char* kHotkeyKey = "iTextInputMenuHotkey";
 constexpr const char* kHotkeyDefaultText = "0x51";
 constexpr std::uint32_t kDefaultHotkey = 0x51;
 constexpr const char* kSkipMarkersKey = "bSkipNonStarMapVisibleMapMarkers";
 constexpr const char* kSkipMarkersDefaultText = "1";
 
-std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kSection, key, ""); }
+std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kProfileSection, key, ""); }
 
 void writeSetting(const char* key, const char* value) {
-    writeProfileString(kSettingsBaseName, kSection, key, value, "");
+    writeProfileString(kSettingsBaseName, kProfileSection, key, value, "");
 }
 
 }  // namespace
@@ -47,3 +48,5 @@ void loadSettingsFile() {
         Settings.skipNonStarMapVisibleMapMarkers = skipMarkersText == "1";
     }
 }
+
+}  // namespace lumora

@@ -1,5 +1,9 @@
 #include "config/ui_texts.h"
 
+namespace lumora {
+
 UiTextsRecord UiTexts;
 
 void resetUiTextsToDefaults() { UiTexts = UiTextsRecord{}; }
+
+}  // namespace lumora

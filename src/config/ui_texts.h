@@ -3,6 +3,8 @@
 // through the language file.
 #include <string>
 
+namespace lumora {
+
 struct UiTextsRecord {
     std::string search = "Search";
     std::string excludedLabel = "excl.";
@@ -22,3 +24,5 @@ void resetUiTextsToDefaults();
 
 // Reads LumoraSearchEngineLang.ini into UiTexts, writing back missing or empty keys.
 void loadLanguageFile();
+
+}  // namespace lumora

@@ -3,10 +3,13 @@
 #include <mutex>
 #include <new>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/engine_string.h"
+#include "host/game_names.h"
 #include "host/ui.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 // A result box opens this soon after the search showed it, or it is not ours.
@@ -15,7 +18,7 @@ constexpr std::int64_t kResultsBoxOpenWindowNs = 500'000'000;
 // Editing started or ended: the star map test is made with the mutex held.
 void onEditEnded() {
     std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
-    if (IsMenuOpen("GalaxyStarMapMenu")) PluginState.textEditEndedAtNs = NowNs();
+    if (IsMenuOpen(kStarMapMenu)) PluginState.textEditEndedAtNs = NowNs();
     PluginState.textInputActive = false;
 }
 }  // namespace
@@ -37,7 +40,7 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
                                                                           void* source) {
     if (event == nullptr) return 0;
     {
-        EngineStringHandle starMap("GalaxyStarMapMenu");
+        EngineStringHandle starMap(kStarMapMenu);
         if (event->menuName == starMap.value()) {
             if (event->opened) {
                 std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
@@ -47,11 +50,11 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
         }
     }
     {
-        EngineStringHandle messageBox("MessageBoxMenu");
+        EngineStringHandle messageBox(kMessageBoxMenu);
         if (event->menuName == messageBox.value()) {
             std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
             if (event->opened) {
-                if (IsMenuOpen("GalaxyStarMapMenu") &&
+                if (IsMenuOpen(kStarMapMenu) &&
                     NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
                     PluginState.resultsBoxOpen = true;
             } else {
@@ -61,7 +64,7 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
             return 0;
         }
     }
-    EngineStringHandle textInput("TextInputMenu");
+    EngineStringHandle textInput(kTextInputMenu);
     if (event->menuName == textInput.value() && !event->opened) {
         std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
         PluginState.textInputActive = false;
@@ -72,7 +75,7 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
 HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_StartEditTextClass::OnEvent(
     const TextInputMenu_StartEditText*, void*) {
     std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
-    if (IsMenuOpen("GalaxyStarMapMenu")) PluginState.textInputActive = true;
+    if (IsMenuOpen(kStarMapMenu)) PluginState.textInputActive = true;
     return 0;
 }
 
@@ -89,3 +92,5 @@ HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEv
 }
 
 }  // namespace Events
+
+}  // namespace lumora

@@ -7,6 +7,8 @@
 
 #include "host/bindings.h"
 
+namespace lumora {
+
 struct MenuOpenCloseEvent {
     EngineString menuName;
     bool opened;
@@ -77,3 +79,5 @@ static_assert(sizeof(Events::LumoraSearchEngine_MenuOpenCloseEventClass) == size
 // expected order. The menu sink is skipped, with a diagnostic line, while the
 // game has no UI object.
 void registerEventSinks();
+
+}  // namespace lumora

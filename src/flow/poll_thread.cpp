@@ -3,13 +3,16 @@
 #include <mutex>
 #include <string>
 
+#include "base/plugin_error.h"
 #include "config/settings.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
+#include "host/game_names.h"
 #include "host/ui.h"
-#include "plugin/plugin_error.h"
 #include "search/star_map_focus.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 constexpr std::int64_t kStarMapSettleNs = 1'000'000'000;
@@ -28,15 +31,21 @@ bool gameWindowHasFocus() {
     return game != nullptr && game == GetForegroundWindow();
 }
 
+// The star map is in front of the player: no text input, no console, and the
+// message box open or closed as asked. Tested in this order, up to the first
+// menu that decides.
+bool isStarMapInFront(bool messageBoxOpen) {
+    return !IsMenuOpen(kTextInputMenu) && IsMenuOpen(kStarMapMenu) && !IsMenuOpen(kConsoleMenu) &&
+           IsMenuOpen(kMessageBoxMenu) == messageBoxOpen;
+}
+
 void requestPromptOnHotkey(std::int64_t now) {
     if (PluginState.textInputActive) return;
     if (now - PluginState.starMapOpenedAtNs < kStarMapSettleNs) return;
     if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
     PluginState.lastKeyPollAtNs = now;
     if (now - PluginState.lastPromptRequestAtNs < kPromptRequestIntervalNs) return;
-    if (IsMenuOpen("TextInputMenu") || !IsMenuOpen("GalaxyStarMapMenu") || IsMenuOpen("Console") ||
-        IsMenuOpen("MessageBoxMenu"))
-        return;
+    if (!isStarMapInFront(false)) return;
     PluginState.lastPromptRequestAtNs = now;
     PluginState.promptRequested = true;
 }
@@ -47,9 +56,7 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
     if (now - PluginState.lastChoiceAtNs < kChoiceIntervalNs) return;
     const DigitKey key = ReadDigitKey();
     if (key.code < 0) return;
-    if (IsMenuOpen("TextInputMenu") || !IsMenuOpen("GalaxyStarMapMenu") || IsMenuOpen("Console") ||
-        !IsMenuOpen("MessageBoxMenu"))
-        return;
+    if (!isStarMapInFront(true)) return;
     const std::int32_t digit = key.code - (key.fromKeypad ? VK_NUMPAD0 : 0x30);
     const auto entry = PluginState.resultKeys.find(digit);
     if (!entry) return;
@@ -58,9 +65,9 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
         ShowPluginError("Internal error: 85a3", false);
         return;
     }
-    PlayUiSound("UIMenuGeneralOK");
+    PlayUiSound(kConfirmSound);
     PluginState.lastChoiceAtNs = now;
-    CloseMenu("MessageBoxMenu");
+    CloseMenu(kMessageBoxMenu);
     void* form = HostStartup.lookupById(entry->formId);
     if (form == nullptr) {
         lock.unlock();
@@ -77,8 +84,8 @@ void cancelTextInput(std::int64_t now) {
     if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
     PluginState.lastKeyPollAtNs = now;
     if (!isKeyDown(VK_TAB) && !isKeyDown(VK_ESCAPE)) return;
-    PlayUiSound("UIMenuGeneralActivateFailure");
-    CloseMenu("TextInputMenu");
+    PlayUiSound(kCancelSound);
+    CloseMenu(kTextInputMenu);
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
 }
@@ -118,3 +125,5 @@ void startPollingThread() {
     // The handle is neither kept nor closed: the thread lives as long as the game.
     CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr);
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 
 #include "win/windows_api.h"
 
+namespace lumora {
+
 struct DigitKey {
     std::int32_t code;  // virtual-key code, -1 when no digit is down
     bool fromKeypad;
@@ -22,3 +24,5 @@ DWORD WINAPI PollThreadMain(LPVOID parameter);
 
 // Creates the polling thread (8 KiB initial stack, no parameter).
 void startPollingThread();
+
+}  // namespace lumora

@@ -1,5 +1,7 @@
+#include "base/diagnostics.h"
 #include "flow/event_sinks.h"
-#include "hook/diagnostics.h"
+
+namespace lumora {
 
 namespace {
 // Offset of the menu open/close event source inside the game's UI object.
@@ -26,3 +28,5 @@ void registerEventSinks() {
     }
     registerSink(ui + kUiMenuEventSourceOffset, &Events::g_menuOpenCloseSink);
 }
+
+}  // namespace lumora

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
 #include "win/windows_api.h"
+
+namespace lumora {
 
 BranchTrampoline g_branchTrampoline;
 
@@ -84,3 +86,5 @@ bool BranchTrampoline::writeRelCall(std::uintptr_t site, std::uintptr_t target) 
     VirtualProtect(reinterpret_cast<LPVOID>(site), 5, oldProtect, &unused);
     return true;
 }
+
+}  // namespace lumora

@@ -4,11 +4,10 @@
 // hooks; a patched 5-byte call in the game's code lands on an entry.
 #include <cstdint>
 
-struct BranchTrampoline {
-    void* m_base = nullptr;
-    std::uint64_t m_capacity = 0;
-    std::uint64_t m_used = 0;
+namespace lumora {
 
+class BranchTrampoline {
+public:
     BranchTrampoline() = default;
     BranchTrampoline(const BranchTrampoline&) = delete;
     BranchTrampoline& operator=(const BranchTrampoline&) = delete;
@@ -24,6 +23,24 @@ struct BranchTrampoline {
     // with a relative call to that entry. Returns true; every failure stops
     // the process through assertionFailed.
     bool writeRelCall(std::uintptr_t site, std::uintptr_t target);
+
+    // The block (null until created), its size and the bytes handed out.
+    void* base() const { return m_base; }
+    std::uint64_t capacity() const { return m_capacity; }
+    std::uint64_t used() const { return m_used; }
+
+    // Tests hand the trampoline a block of their own, and take it back (null)
+    // before destruction so that VirtualFree never sees it.
+    void setBlockForTesting(void* base, std::uint64_t capacity, std::uint64_t used) {
+        m_base = base;
+        m_capacity = capacity;
+        m_used = used;
+    }
+
+private:
+    void* m_base = nullptr;
+    std::uint64_t m_capacity = 0;
+    std::uint64_t m_used = 0;
 };
 
 // The plugin's one trampoline.
@@ -32,3 +49,5 @@ extern BranchTrampoline g_branchTrampoline;
 inline constexpr std::uint64_t kTrampolineBlockSize = 256;
 inline constexpr std::uint64_t kTrampolineEntrySize = 14;
 inline constexpr std::uintptr_t kTrampolineSearchSpan = 0x78000000;
+
+}  // namespace lumora

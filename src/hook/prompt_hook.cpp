@@ -2,10 +2,12 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/patch_code_bytes.h"
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
-#include "hook/patch_code_bytes.h"
 #include "hook/search_hooks.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 // cmp rdi, rbx (48 3B FB) in the text input menu's opening code; while we open
@@ -43,3 +45,5 @@ HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_
     }
     return result;
 }
+
+}  // namespace lumora

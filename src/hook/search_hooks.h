@@ -6,6 +6,8 @@
 
 #include "host/bindings.h"
 
+namespace lumora {
+
 // Replaces the game's call of its per-frame UI routine; opens the search
 // prompt when the polling thread asked for it.
 HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d);
@@ -22,3 +24,5 @@ bool openSearchPrompt(std::string header, std::string defaultText);
 
 // Text captured this long after editing ended (or later) is not a search.
 inline constexpr std::int64_t kCaptureWindowNs = 50'000'000;
+
+}  // namespace lumora

@@ -1,10 +1,12 @@
 #include <mutex>
 #include <string>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "hook/search_hooks.h"
 #include "search/run_search.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 void* createEngineString(EngineString* out, const char* text, std::uint8_t flag) {
@@ -31,3 +33,5 @@ HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t
     lock.unlock();
     return createEngineString(out, text, flag);
 }
+
+}  // namespace lumora

@@ -2,6 +2,8 @@
 
 #include "win/windows_api.h"
 
+namespace lumora {
+
 std::uintptr_t HostImageBase = 0;
 StartupBindings HostStartup{};
 
@@ -12,3 +14,5 @@ void bindHostImage() {
     HostStartup.lookupById = hostFunction<LookupByIdFn>(HostOffset::HostForms_LookupById);
     HostStartup.dynamicCast = hostFunction<DynamicCastFn>(HostOffset::HostRuntime_DynamicCast);
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 
 #include "host/host_abi.h"
 
+namespace lumora {
+
 namespace HostOffset {
 // Shared
 inline constexpr std::uintptr_t EngineString_Create = 0x344D670;
@@ -110,3 +112,5 @@ inline Fn hostFunction(std::uintptr_t offset) {
 inline void* readHostPointer(std::uintptr_t offset) {
     return *reinterpret_cast<void* const*>(hostAddress(offset));
 }
+
+}  // namespace lumora

@@ -1,5 +1,7 @@
 #include "host/engine_string.h"
 
+namespace lumora {
+
 EngineStringHandle::EngineStringHandle(const char* text) {
     HostStartup.engineStringCreate(&m_handle, text, 0);
 }
@@ -7,3 +9,5 @@ EngineStringHandle::EngineStringHandle(const char* text) {
 EngineStringHandle::~EngineStringHandle() {
     if (m_handle != nullptr) HostStartup.engineStringRelease(&m_handle);
 }
+
+}  // namespace lumora

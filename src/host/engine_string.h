@@ -3,6 +3,8 @@
 // on every path out of the owning scope.
 #include "host/bindings.h"
 
+namespace lumora {
+
 class EngineStringHandle {
 public:
     explicit EngineStringHandle(const char* text);
@@ -19,3 +21,5 @@ public:
 private:
     EngineString m_handle = nullptr;
 };
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 #include "host/bindings.h"
 #include "host/engine_string.h"
 
+namespace lumora {
+
 namespace {
 // Message kind that asks the game's UI queue to close the named menu.
 constexpr std::uint32_t kCloseMenuMessage = 2;
@@ -29,3 +31,5 @@ void PlayUiSound(const std::string& soundName) {
     void* context = reinterpret_cast<void*>(hostAddress(HostOffset::HostAudio_UiSoundContext));
     hostFunction<PlayUiSoundFn>(HostOffset::HostAudio_PlayUiSound)(&soundId, soundName.c_str(), context, 1.0f);
 }
+
+}  // namespace lumora

@@ -5,6 +5,8 @@
 
 #include "host/host_abi.h"
 
+namespace lumora {
+
 struct LoaderMessage {
     std::uint8_t unread[8];
     std::uint32_t type;
@@ -31,7 +33,10 @@ static_assert(offsetof(LoaderInterface, getPluginHandle) == 24);
 inline constexpr std::uint32_t kMessagingInterfaceId = 1;
 inline constexpr std::uint32_t kDataLoadedMessage = 2;
 
-// Exported load entry.
-extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader);
 // Receives the loader's messages from the sender "Obrix".
 HOST_ABI void PluginMessageListener(LoaderMessage* message);
+
+}  // namespace lumora
+
+// Exported load entry.
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader);

@@ -5,6 +5,8 @@
 #include "flow/poll_thread.h"
 #include "plugin/loader_interface.h"
 
+namespace lumora {
+
 namespace {
 // The loader sends the data-loaded message once; a repeat must not start a
 // second polling thread or register the sinks twice.
@@ -18,3 +20,5 @@ HOST_ABI void PluginMessageListener(LoaderMessage* message) {
     startPollingThread();
     registerEventSinks();
 }
+
+}  // namespace lumora

@@ -1,18 +1,21 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/plugin_error.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
 #include "host/bindings.h"
 #include "plugin/loader_interface.h"
-#include "plugin/plugin_error.h"
 #include "win/windows_api.h"
 
+namespace lumora {
 namespace {
 std::uint32_t g_pluginHandle = 0;
 }  // namespace
+}  // namespace lumora
 
-extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader) {
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) {
+    using namespace lumora;
     g_pluginHandle = loader->getPluginHandle();
 
     if (GetModuleHandleA(nullptr) == nullptr) {
@@ -21,7 +24,7 @@ extern "C" HOST_ABI bool ObrixPlugin_Load(const LoaderInterface* loader) {
     }
 
     g_branchTrampoline.createBelowImage();
-    if (g_branchTrampoline.m_base == nullptr) ShowPluginError("cannot create trampoline", true);
+    if (g_branchTrampoline.base() == nullptr) ShowPluginError("cannot create trampoline", true);
     g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_PromptHook),
                                     reinterpret_cast<std::uintptr_t>(&promptHook));
     g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_TextCaptureHook),

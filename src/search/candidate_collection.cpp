@@ -9,6 +9,8 @@
 #include "search/location_candidate_list.h"
 #include "search/name_matching.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr std::string_view kPlayerAlias = "<Alias=Player>";
@@ -40,32 +42,38 @@ void prefetchForm(const void* form) {
     __builtin_prefetch(static_cast<const std::uint8_t*>(form) + 0x40);
 }
 
-// Steps before the first name test; none of them allocates. Returns false to
-// skip the slot; otherwise sets the candidate's eligibility.
-bool passesCheapTests(const AllFormsSlot& slot, const SearchForms& forms, bool skipHiddenMarkers,
-                      bool& keywordEligible) {
-    if (!isValidFormKey(slot.key) || slot.form == nullptr) return false;
-    void* placed = slot.form;
-    if (formTypeCode(placed) != HostLayout::TypePlacedObject) return false;
-    void* base = readHostField<void*>(placed, HostLayout::PlacedBase);
-    if (base == nullptr || !isValidFormKey(hostFormId(base))) return false;
+// What the steps before the first name test say about a slot.
+struct CheapTestResult {
+    bool passed = false;           // false: the slot is skipped
+    bool keywordEligible = false;  // the candidate's eligibility, when passed
+};
 
+// Steps before the first name test; none of them allocates.
+CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms, bool skipHiddenMarkers) {
+    constexpr CheapTestResult kSkipped{};
+    if (!isValidFormKey(slot.key) || slot.form == nullptr) return kSkipped;
+    void* placed = slot.form;
+    if (formTypeCode(placed) != HostLayout::TypePlacedObject) return kSkipped;
+    void* base = readHostField<void*>(placed, HostLayout::PlacedBase);
+    if (base == nullptr || !isValidFormKey(hostFormId(base))) return kSkipped;
+
+    bool keywordEligible = false;
     if (isMapMarkerBase(base)) {
-        keywordEligible = false;
         if (skipHiddenMarkers) {
-            if (readHostField<std::uint32_t>(placed, HostLayout::FormFlags) & HostLayout::FlagHiddenMarker) return false;
-            if (hostFunction<IsFilteredFn>(HostOffset::HostLocation_IsFiltered)(nullptr, 0, placed)) return false;
-            if (!isStarMapVisibleMarker(placed)) return false;
+            if (readHostField<std::uint32_t>(placed, HostLayout::FormFlags) & HostLayout::FlagHiddenMarker)
+                return kSkipped;
+            if (hostFunction<IsFilteredFn>(HostOffset::HostLocation_IsFiltered)(nullptr, 0, placed)) return kSkipped;
+            if (!isStarMapVisibleMarker(placed)) return kSkipped;
         }
     } else {
         keywordEligible =
             isKeywordEligible(base, placed, forms.context, forms.firstEligibility, forms.secondEligibility);
-        if (!keywordEligible) return false;
+        if (!keywordEligible) return kSkipped;
     }
 
     if ((hostFormId(placed) >> 24) == 0xFF && queryForm(HostOffset::HostLocation_GetAltForm, placed) == nullptr)
-        return false;
-    return true;
+        return kSkipped;
+    return {true, keywordEligible};
 }
 
 void testLocation(void* placed, bool keywordEligible, const SearchTerms& terms, const SearchForms& forms,
@@ -80,7 +88,7 @@ void testLocation(void* placed, bool keywordEligible, const SearchTerms& terms, 
     if (primaryForm != nullptr && !primaryName.empty()) {
         if (keywordEligible && primaryName == kShipName) return;
         if (primaryName.find(kPlayerAlias) != std::string_view::npos) {
-            aliasReplaced = replaceAll(std::string(primaryName), std::string(kPlayerAlias), playerDisplayName());
+            aliasReplaced = replaceAll(primaryName, kPlayerAlias, playerDisplayName());
             primaryName = aliasReplaced;
         }
         const NameTest test = testName(terms, info, primaryName);
@@ -164,9 +172,9 @@ void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForm
             prefetchForm(slots[i + kPrefetchDistance].form);
         const AllFormsSlot& slot = slots[i];
         if (slot.chain == kEmptySlotChain) continue;
-        bool keywordEligible = false;
-        if (!passesCheapTests(slot, forms, skipNonStarMapVisibleMapMarkers, keywordEligible)) continue;
-        testLocation(slot.form, keywordEligible, loweredTerms, forms, list, collected.anyKeywordMatched);
+        const CheapTestResult cheap = runCheapTests(slot, forms, skipNonStarMapVisibleMapMarkers);
+        if (!cheap.passed) continue;
+        testLocation(slot.form, cheap.keywordEligible, loweredTerms, forms, list, collected.anyKeywordMatched);
     }
     std::vector<ResultEntry> locations = list.takeEntries();
     if (collected.entries.empty()) {
@@ -213,3 +221,5 @@ void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms&
         collected.entries.push_back(std::move(entry));
     }
 }
+
+}  // namespace lumora

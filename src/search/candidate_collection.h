@@ -5,6 +5,8 @@
 #include "search/result_entry.h"
 #include "search/search_terms.h"
 
+namespace lumora {
+
 // The fixed forms and the context object resolved at the start of a search.
 struct SearchForms {
     void* ancestorKeyword = nullptr;
@@ -27,3 +29,5 @@ void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForm
 // Appends the planet candidates of the planet registry, in registry order.
 void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
                              CollectedCandidates& collected);
+
+}  // namespace lumora

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+namespace lumora {
+
 // Why this equals the pass. By induction the prefix a[0..i-1] is sorted by key
 // when step i begins. Step i carries x = a[i] up the prefix: at the first j
 // with key[a[j]] > key[x] they swap and the carried element becomes that
@@ -121,3 +123,5 @@ std::vector<std::uint32_t> exchangePassOrder(std::span<const std::int64_t> keys)
     }
     return order;
 }
+
+}  // namespace lumora

@@ -2,6 +2,8 @@
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 
+namespace lumora {
+
 namespace {
 
 bool keywordListHolds(void* list, std::uint32_t keywordId) {
@@ -42,3 +44,5 @@ void* findAncestorWithKeyword(void* form, void* keyword) {
     }
     return nullptr;
 }
+
+}  // namespace lumora

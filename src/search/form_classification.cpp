@@ -6,6 +6,8 @@
 #include "search/host_layout.h"
 #include "search/host_lock_guard.h"
 
+namespace lumora {
+
 namespace {
 constexpr std::array<std::uint32_t, 5> kMapMarkerBaseIds = {0x10, 0x254244, 0x254245, 0x31FB3E, 0x13463B};
 }  // namespace
@@ -46,3 +48,5 @@ bool isStarMapVisibleMarker(void* placed) {
     if (markerData == nullptr) return false;
     return (markerData[HostLayout::MarkerFlagsByte] & HostLayout::MarkerVisibleOnStarMap) != 0;
 }
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 
+namespace lumora {
+
 std::string_view formDisplayNameView(void* form) {
     if (form == nullptr) return {};
     const char* name = hostFunction<GetFullNameFn>(HostOffset::HostForm_GetFullName)(form);
@@ -32,16 +34,18 @@ std::string playerDisplayName() {
     return formDisplayName(readHostField<void*>(player, HostLayout::PlacedBase));
 }
 
-std::string replaceAll(std::string text, const std::string& pattern, const std::string& replacement) {
-    if (text.empty() || pattern.empty()) return text;
+std::string replaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
+    if (text.empty() || pattern.empty()) return std::string(text);
     std::string result;
     result.reserve(text.size());
     std::size_t from = 0;
-    for (std::size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, from)) {
+    for (std::size_t at = text.find(pattern); at != std::string_view::npos; at = text.find(pattern, from)) {
         result.append(text, from, at - from);
         result += replacement;
         from = at + pattern.size();
     }
-    result.append(text, from, std::string::npos);
+    result.append(text, from, std::string_view::npos);
     return result;
 }
+
+}  // namespace lumora

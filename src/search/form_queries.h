@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace lumora {
+
 // Type code from the form's virtual function.
 std::uint8_t formTypeCode(void* form);
 
@@ -22,7 +24,7 @@ std::string_view engineStringTextView(const void* handle);
 std::string playerDisplayName();
 
 // Every non-overlapping occurrence of the pattern, left to right, replaced.
-std::string replaceAll(std::string text, const std::string& pattern, const std::string& replacement);
+std::string replaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 
 // Extra data of the given type from a placed object's container, looked up
 // under the container's own lock; null when there is no container or entry.
@@ -45,3 +47,5 @@ inline constexpr std::uint32_t kAncestorKeywordFormId = 0x149F;
 inline constexpr std::uint32_t kFirstEligibilityFormId = 0x3E8651;
 inline constexpr std::uint32_t kSecondEligibilityFormId = 0x24DC8;
 inline constexpr int kMaxAncestorLinks = 20;
+
+}  // namespace lumora

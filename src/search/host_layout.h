@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace lumora {
+
 namespace HostLayout {
 // Any form
 inline constexpr std::size_t FormFlags = 0x20;       // 32 bits
@@ -69,3 +71,5 @@ inline T readHostField(const void* object, std::size_t offset) {
 }
 
 inline std::uint32_t hostFormId(const void* form) { return readHostField<std::uint32_t>(form, HostLayout::FormId); }
+
+}  // namespace lumora

@@ -2,6 +2,8 @@
 // Holds one of the game's locks for the guard's scope, unwinding included.
 #include "host/bindings.h"
 
+namespace lumora {
+
 class HostLockGuard {
 public:
     explicit HostLockGuard(void* lock) : m_lock(lock) {
@@ -14,3 +16,5 @@ public:
 private:
     void* m_lock;
 };
+
+}  // namespace lumora

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string_view>
 
+namespace lumora {
+
 namespace {
 
 std::uint64_t primaryNameKey(const ResultEntry& e) { return std::hash<std::string_view>{}(e.primaryName); }
@@ -129,3 +131,5 @@ std::vector<ResultEntry> LocationCandidateList::takeEntries() {
     m_byPrimaryName.clear();
     return entries;
 }
+
+}  // namespace lumora

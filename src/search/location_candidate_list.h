@@ -9,6 +9,8 @@
 
 #include "search/result_entry.h"
 
+namespace lumora {
+
 // Entries filed under 64-bit keys, each key's entries linked in list order.
 // One flat table and one link per entry: filing allocates nothing per key,
 // which matters when a one-letter search keeps tens of thousands of entries.
@@ -66,3 +68,5 @@ private:
     // by comparing fields.
     EntryChains m_byPrimaryName;
 };
+
+}  // namespace lumora

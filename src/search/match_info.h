@@ -2,6 +2,8 @@
 // What the name tests of one candidate found out, and how a single test hit.
 #include <cstdint>
 
+namespace lumora {
+
 struct MatchInfo {
     bool keywordEligible = false;    // input: lets the keyword step hit
     bool keywordMatched = false;     // the keyword step hit
@@ -22,3 +24,5 @@ enum class MatchKind : std::int8_t {
     OutpostKeyword = 7,
     DecorKeyword = 8,
 };
+
+}  // namespace lumora

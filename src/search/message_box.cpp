@@ -1,8 +1,10 @@
 #include "search/message_box.h"
 
-#include "hook/patch_code_bytes.h"
+#include "base/patch_code_bytes.h"
 #include "host/bindings.h"
 #include "host/engine_string.h"
+
+namespace lumora {
 
 namespace {
 
@@ -31,3 +33,5 @@ bool showMessageBox(std::string title, std::string text) {
     hostFunction<ShowMessageBoxFn>(HostOffset::HostUi_ShowMessageBox)(nullptr, 0, 0, handle.value());
     return true;
 }
+
+}  // namespace lumora

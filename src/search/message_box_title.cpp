@@ -3,8 +3,10 @@
 
 #include "search/message_box.h"
 
-std::vector<std::uint8_t> fitMessageBoxTitle(const std::string& title) {
-    std::string shown = title.empty() ? std::string(" ") : title;
+namespace lumora {
+
+std::vector<std::uint8_t> fitMessageBoxTitle(std::string_view title) {
+    std::string shown = title.empty() ? std::string(" ") : std::string(title);
     for (char& c : shown)
         if (static_cast<unsigned char>(c) >= 0x80) c = '#';
     constexpr std::size_t maxLength = kHostTitleCapacity - 1;
@@ -17,3 +19,5 @@ std::vector<std::uint8_t> fitMessageBoxTitle(const std::string& title) {
     bytes.push_back(0);
     return bytes;
 }
+
+}  // namespace lumora

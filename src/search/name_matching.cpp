@@ -8,6 +8,8 @@
 
 #include "search/scratch_text.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr std::size_t kNotFound = std::string_view::npos;
@@ -162,3 +164,5 @@ MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, s
     if (!loweredTerms.includeTerm.empty()) return matchTerm(loweredTerms.includeTerm, loweredName.view(), info);
     return MatchKind::NoMatch;
 }
+
+}  // namespace lumora

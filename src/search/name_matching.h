@@ -5,6 +5,8 @@
 #include "search/match_info.h"
 #include "search/search_terms.h"
 
+namespace lumora {
+
 // Tests one term (already lower-cased) against one lower-cased name. Works on
 // its own copies: neither string is changed for later tests.
 MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& info);
@@ -12,3 +14,5 @@ MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& inf
 // Lower-cases its own copy of the name, then: Excluded when the exclude term
 // hits it, else the include term's result (NoMatch for an empty include term).
 MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name);
+
+}  // namespace lumora

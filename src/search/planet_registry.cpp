@@ -2,6 +2,8 @@
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 
+namespace lumora {
+
 std::vector<void*> collectPlanetForms() {
     std::vector<void*> planets;
     const void* registry = readHostPointer(HostOffset::HostGlobal_NamedEntryRegistry);
@@ -14,3 +16,5 @@ std::vector<void*> collectPlanetForms() {
         if (array[i] != nullptr) planets.push_back(array[i]);
     return planets;
 }
+
+}  // namespace lumora

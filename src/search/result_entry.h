@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace lumora {
+
 struct ResultEntry {
     void* reference = nullptr;  // the placed object (locations only)
     bool keywordEligible = false;
@@ -24,3 +26,5 @@ struct ResultEntry {
     void* extraForm = nullptr;
     std::string extraName;
 };
+
+}  // namespace lumora

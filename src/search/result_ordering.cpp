@@ -7,6 +7,8 @@
 
 #include "search/exchange_pass.h"
 
+namespace lumora {
+
 namespace {
 
 constexpr std::string_view kOverlayTemplateName = "Outpost overlay template";
@@ -118,3 +120,5 @@ void orderResults(std::vector<ResultEntry>& entries, bool anyKeywordMatched, Nam
     else
         orderByNameHits(entries, groups);
 }
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 
 #include "search/result_entry.h"
 
+namespace lumora {
+
 // Which name groups occur in the list; a group no entry belongs to is skipped.
 struct NameHitGroups {
     bool anyPrimary = false;
@@ -24,3 +26,5 @@ void orderByKeywordEligibility(std::vector<ResultEntry>& entries);
 // starts first, and among those smaller positions first. Ties and the
 // entries of no group end up exactly where the game's exchange passes put them.
 void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups);
+
+}  // namespace lumora

@@ -4,13 +4,15 @@
 
 #include "search/host_layout.h"
 
+namespace lumora {
+
 namespace {
 
 bool isListed(const std::vector<const void*>& listed, const void* form) {
     return std::find(listed.begin(), listed.end(), form) != listed.end();
 }
 
-std::string headerText(const SplitSearchTerms& terms, const std::string& searchText, const UiTextsRecord& texts) {
+std::string headerText(const SplitSearchTerms& terms, std::string_view searchText, const UiTextsRecord& texts) {
     std::string header = texts.search + ": ";
     if (terms.lowered.excludeTerm.empty())
         header += searchText;
@@ -62,15 +64,25 @@ std::size_t locationSectionLimit(const PlanetLines& planets) {
     return kMaxResultLines - std::max(planets.secondaryHits, planets.tertiaryHits);
 }
 
+// mingw-w64's GCC 12 reports a -Wrestrict overlap inside its own char_traits.h
+// for "[" + std::to_string(...): a known false positive of that compiler, so
+// it is silenced here and nowhere else.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 void printLine(ResultsListing& listing, std::int32_t number, const ResultLine& line) {
     listing.text += "[" + std::to_string(number) + "] " + line.text;
     listing.keys.append(number, line.formId);
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 }  // namespace
 
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
-                                   const SplitSearchTerms& terms, const std::string& searchText,
+                                   const SplitSearchTerms& terms, std::string_view searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts) {
     const std::vector<ResultLine> locations = locationLines(ordered);
     const PlanetLines planets = planetLines(collected);
@@ -103,3 +115,5 @@ ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, cons
     listing.text += "\n" + countParts.before + std::to_string(count) + countParts.after;
     return listing;
 }
+
+}  // namespace lumora

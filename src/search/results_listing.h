@@ -2,13 +2,16 @@
 // The text of the results box and the digit that selects each printed line.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/placeholder.h"
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
 #include "search/result_entry.h"
 #include "search/search_terms.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 struct ResultLine {
     std::string text;  // ends with a newline
@@ -27,5 +30,7 @@ struct ResultsListing {
 // collection order; the location lines follow the first, the planet lines the
 // second. `searchText` is the text as received.
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
-                                   const SplitSearchTerms& terms, const std::string& searchText,
+                                   const SplitSearchTerms& terms, std::string_view searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts);
+
+}  // namespace lumora

@@ -2,13 +2,13 @@
 
 #include <mutex>
 #include <optional>
+#include <variant>
 
 #include "config/placeholder.h"
 #include "config/settings.h"
 #include "config/ui_texts.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
+#include "host/game_names.h"
 #include "host/ui.h"
 #include "search/candidate_collection.h"
 #include "search/form_queries.h"
@@ -17,40 +17,34 @@
 #include "search/result_ordering.h"
 #include "search/results_listing.h"
 #include "search/search_messages.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 namespace {
 
-// The fixed forms and the context object, or the box that reports the first
-// one missing.
-std::optional<SearchForms> resolveSearchForms(const char*& missingMessage) {
+// The fixed forms and the context object, or the text of the box that reports
+// the first one missing.
+using ResolvedSearchForms = std::variant<SearchForms, const char*>;
+
+ResolvedSearchForms resolveSearchForms() {
     SearchForms forms;
     forms.ancestorKeyword = HostStartup.lookupById(kAncestorKeywordFormId);
-    if (forms.ancestorKeyword == nullptr) {
-        missingMessage = kMissingAncestorKeywordMessage;
-        return std::nullopt;
-    }
+    if (forms.ancestorKeyword == nullptr) return kMissingAncestorKeywordMessage;
     forms.context = readHostPointer(HostOffset::HostGlobal_LocationContext);
-    if (forms.context == nullptr) {
-        missingMessage = kMissingLocationContextMessage;
-        return std::nullopt;
-    }
+    if (forms.context == nullptr) return kMissingLocationContextMessage;
     forms.firstEligibility = HostStartup.lookupById(kFirstEligibilityFormId);
-    if (forms.firstEligibility == nullptr) {
-        missingMessage = kMissingFirstEligibilityFormMessage;
-        return std::nullopt;
-    }
+    if (forms.firstEligibility == nullptr) return kMissingFirstEligibilityFormMessage;
     forms.secondEligibility = HostStartup.lookupById(kSecondEligibilityFormId);
-    if (forms.secondEligibility == nullptr) {
-        missingMessage = kMissingSecondEligibilityFormMessage;
-        return std::nullopt;
-    }
+    if (forms.secondEligibility == nullptr) return kMissingSecondEligibilityFormMessage;
     return forms;
 }
 
 }  // namespace
 
 void runSearch(std::string text) {
-    PlayUiSound("UIMenuGeneralOK");
+    PlayUiSound(kConfirmSound);
     if (text.empty()) {
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
         return;
@@ -59,12 +53,12 @@ void runSearch(std::string text) {
     PlaceholderParts countParts;
     splitAtPlaceholder(UiTexts.foundMatches, countParts);
 
-    const char* missingMessage = nullptr;
-    const std::optional<SearchForms> forms = resolveSearchForms(missingMessage);
-    if (!forms) {
-        showMessageBox(UiTexts.searchResults, missingMessage);
+    const ResolvedSearchForms resolved = resolveSearchForms();
+    if (const auto* missingMessage = std::get_if<const char*>(&resolved)) {
+        showMessageBox(UiTexts.searchResults, *missingMessage);
         return;
     }
+    const SearchForms& forms = std::get<SearchForms>(resolved);
 
     // Held until the box call has returned, on every path.
     HostLockGuard allFormsLock(reinterpret_cast<void*>(hostAddress(HostOffset::HostForms_AllFormsLock)));
@@ -72,11 +66,11 @@ void runSearch(std::string text) {
     CollectedCandidates collected;
     std::optional<ResultsListing> listing;
     try {
-        collectLocationCandidates(terms.lowered, *forms, Settings.skipNonStarMapVisibleMapMarkers, collected);
+        collectLocationCandidates(terms.lowered, forms, Settings.skipNonStarMapVisibleMapMarkers, collected);
         // The game must never see an exception: one out of the planet walk,
         // the ordering or the text ends the search the same way as one out of
         // the location walk.
-        collectPlanetCandidates(terms.lowered, *forms, collected);
+        collectPlanetCandidates(terms.lowered, forms, collected);
         if (!collected.entries.empty()) {
             std::vector<ResultEntry> inCollectionOrder = collected.entries;
             orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
@@ -99,3 +93,5 @@ void runSearch(std::string text) {
     }
     showMessageBox(UiTexts.searchResults, listing->text);
 }
+
+}  // namespace lumora

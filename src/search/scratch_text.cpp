@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 
+namespace lumora {
+
 ScratchText::ScratchText(std::string_view text) : m_size(text.size()) {
     if (text.size() <= m_inline.size()) {
         m_data = m_inline.data();
@@ -33,3 +35,5 @@ bool ScratchText::removeAll(char removed) {
     m_size = newSize;
     return changed;
 }
+
+}  // namespace lumora

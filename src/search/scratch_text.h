@@ -6,6 +6,8 @@
 #include <memory>
 #include <string_view>
 
+namespace lumora {
+
 class ScratchText {
 public:
     explicit ScratchText(std::string_view text);
@@ -25,3 +27,5 @@ private:
     char* m_data;
     std::size_t m_size;
 };
+
+}  // namespace lumora

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+namespace lumora {
+
 std::string lowerCased(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -21,3 +23,5 @@ SplitSearchTerms splitSearchText(std::string text) {
     terms.lowered.excludeTerm = lowerCased(terms.asTyped.excludeTerm);
     return terms;
 }
+
+}  // namespace lumora

@@ -2,6 +2,8 @@
 // The player's search text split into the part to find and the part to leave out.
 #include <string>
 
+namespace lumora {
+
 struct SearchTerms {
     std::string includeTerm;  // text before the first "--" (all of it when there is none)
     std::string excludeTerm;  // text after that "--"; empty when there is none
@@ -18,3 +20,5 @@ SplitSearchTerms splitSearchText(std::string text);
 
 // Per-byte lower-casing with tolower in the C locale: only A-Z change.
 std::string lowerCased(std::string text);
+
+}  // namespace lumora

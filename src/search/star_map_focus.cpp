@@ -2,11 +2,13 @@
 
 #include "host/bindings.h"
 #include "host/engine_string.h"
+#include "host/game_names.h"
 #include "host/ui.h"
 #include "search/host_layout.h"
 
+namespace lumora {
+
 namespace {
-constexpr const char* kStarMapMenu = "GalaxyStarMapMenu";
 constexpr const char* kBodyFocusRequest = "SetBodyFocusForQuest";
 }  // namespace
 
@@ -22,3 +24,5 @@ bool FocusStarMapOnBody(void* form) {
                                                                              request.value(), formId);
     return true;
 }
+
+}  // namespace lumora

@@ -4,6 +4,8 @@
 
 #include "config/hotkey_conversion.h"
 
+using namespace lumora;
+
 namespace {
 
 struct HotkeyCase {

@@ -8,6 +8,8 @@
 #include "config/ui_texts.h"
 #include "temp_working_directory.h"
 
+using namespace lumora;
+
 namespace {
 
 const std::string kFreshSettings =

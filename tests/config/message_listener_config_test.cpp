@@ -7,6 +7,8 @@
 #include "plugin/loader_interface.h"
 #include "temp_working_directory.h"
 
+using namespace lumora;
+
 namespace {
 
 class ListenerReadsConfiguration : public TempWorkingDirectory {

@@ -2,6 +2,8 @@
 
 #include "config/placeholder.h"
 
+using namespace lumora;
+
 namespace {
 
 struct PlaceholderCase {

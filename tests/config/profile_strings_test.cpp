@@ -6,6 +6,8 @@
 #include "config/profile_strings.h"
 #include "temp_working_directory.h"
 
+using namespace lumora;
+
 namespace {
 
 class ProfileStrings : public TempWorkingDirectory {};

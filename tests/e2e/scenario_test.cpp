@@ -11,11 +11,13 @@
 #include <sstream>
 
 #include "command_runner.h"
-#include "flow/clock.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/transcript.h"
 #include "script_parser.h"
 #include "session.h"
+#include "state/clock.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -21,7 +21,9 @@
 #include "support/simulated_game.h"
 #include "win32_controls.h"
 
-#include "flow/clock.h"
+#include "state/clock.h"
+
+using namespace lumora;
 
 namespace flow_test {
 

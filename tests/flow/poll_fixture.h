@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "flow/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "flow_test_support.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
+
+using namespace lumora;
 
 namespace flow_test {
 

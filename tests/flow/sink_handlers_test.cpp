@@ -10,11 +10,13 @@
 #include <thread>
 
 #include "flow/event_sinks.h"
-#include "flow/plugin_state.h"
 #include "flow_test_support.h"
 #include "hostsim/engine_strings.h"
 #include "hostsim/events.h"
 #include "hostsim/menus.h"
+#include "state/plugin_state.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -8,11 +8,13 @@
 #include <type_traits>
 
 #include "flow/event_sinks.h"
-#include "flow/plugin_state.h"
 #include "hostsim/abi.h"
 #include "hostsim/events.h"
 #include "hostsim/menus.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
+
+using namespace lumora;
 
 namespace {
 

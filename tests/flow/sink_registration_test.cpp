@@ -17,6 +17,8 @@
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
 
+using namespace lumora;
+
 namespace {
 
 using hostsim::EventSourceKind;

@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
 #include "flow_test_support.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/events.h"
@@ -19,6 +18,9 @@
 #include "hostsim/game_thread.h"
 #include "hostsim/loader.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
+
+using namespace lumora;
 
 namespace {
 

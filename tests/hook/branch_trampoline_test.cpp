@@ -13,6 +13,8 @@
 #include "win32_controls.h"
 #include "win32_layer.h"
 
+using namespace lumora;
+
 namespace {
 
 struct FakeRegion {
@@ -65,7 +67,7 @@ private:
 // A trampoline that never hands its fake block to VirtualFree.
 struct ScopedTrampoline {
     BranchTrampoline trampoline;
-    ~ScopedTrampoline() { trampoline.m_base = nullptr; }
+    ~ScopedTrampoline() { trampoline.setBlockForTesting(nullptr, 0, 0); }
 };
 
 constexpr std::uintptr_t kImage = 0x140000000;
@@ -83,9 +85,9 @@ TEST(TrampolinePlacement, FreePageBelowImageGivesTopBytesAndSystemAddress) {
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "");
     ASSERT_EQ(space.requests, std::vector<std::uintptr_t>{kImage - 0x100});
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.m_base), kImage - 0x10000);
-    EXPECT_EQ(t.trampoline.m_capacity, 256u);
-    EXPECT_EQ(t.trampoline.m_used, 0u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.base()), kImage - 0x10000);
+    EXPECT_EQ(t.trampoline.capacity(), 256u);
+    EXPECT_EQ(t.trampoline.used(), 0u);
 }
 
 TEST(TrampolinePlacement, FreeRegionSmallerThan256IsSkipped) {
@@ -97,7 +99,7 @@ TEST(TrampolinePlacement, FreeRegionSmallerThan256IsSkipped) {
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "");
     EXPECT_EQ(space.requests, std::vector<std::uintptr_t>{kImage - 0x2180});
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.m_base), kImage - 0x2180);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.base()), kImage - 0x2180);
 }
 
 TEST(TrampolinePlacement, FailedAllocationIsReportedAndSearchGoesOn) {
@@ -109,7 +111,7 @@ TEST(TrampolinePlacement, FailedAllocationIsReportedAndSearchGoesOn) {
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "trampoline alloc 000000013FFFFF00x0000000000000100 failed (000001E7)\n");
     EXPECT_EQ(space.requests, (std::vector<std::uintptr_t>{kImage - 0x100, kImage - 0x11100}));
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.m_base), kImage - 0x20000);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.base()), kImage - 0x20000);
 }
 
 TEST(TrampolinePlacement, NoFreeSpaceWithinReachLeavesNoBlock) {
@@ -118,7 +120,7 @@ TEST(TrampolinePlacement, NoFreeSpaceWithinReachLeavesNoBlock) {
     FakeAddressSpace space({{kImage - 0x79000000, 0x79000000, MEM_COMMIT}});
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "couldn't allocate trampoline, no free space before image\n");
-    EXPECT_EQ(t.trampoline.m_base, nullptr);
+    EXPECT_EQ(t.trampoline.base(), nullptr);
     EXPECT_TRUE(space.requests.empty());
 }
 
@@ -127,7 +129,7 @@ TEST(TrampolinePlacement, QueryFailureIsReportedWithItsCode) {
     FakeAddressSpace space({});
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "VirtualQuery failed: 00000057\n");
-    EXPECT_EQ(t.trampoline.m_base, nullptr);
+    EXPECT_EQ(t.trampoline.base(), nullptr);
 }
 
 TEST(TrampolinePlacement, ImageBelowSearchSpanSearchesDownToTheLowestRegion) {
@@ -137,7 +139,7 @@ TEST(TrampolinePlacement, ImageBelowSearchSpanSearchesDownToTheLowestRegion) {
     space.answers[0x10000 - 0x100] = 0x1000;
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "");
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.m_base), 0x1000u);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.base()), 0x1000u);
 }
 
 TEST(TrampolinePlacement, BlockJustBeyondReachIsKeptWithADiagnostic) {
@@ -149,7 +151,7 @@ TEST(TrampolinePlacement, BlockJustBeyondReachIsKeptWithADiagnostic) {
     space.answers[lower - 0x80] = lower - 0x10000;
     ScopedTrampoline t;
     EXPECT_EQ(runCreate(t.trampoline), "couldn't allocate trampoline, no free space before image\n");
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.m_base), lower - 0x10000);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.trampoline.base()), lower - 0x10000);
 }
 
 TEST(TrampolinePlacement, SecondCreateChangesNothing) {
@@ -158,10 +160,10 @@ TEST(TrampolinePlacement, SecondCreateChangesNothing) {
     space.answers[kImage - 0x100] = kImage - 0x10000;
     ScopedTrampoline t;
     runCreate(t.trampoline);
-    t.trampoline.m_used = 28;
+    t.trampoline.setBlockForTesting(t.trampoline.base(), t.trampoline.capacity(), 28);
     EXPECT_EQ(runCreate(t.trampoline), "");
     EXPECT_EQ(space.requests.size(), 1u);
-    EXPECT_EQ(t.trampoline.m_used, 28u);
+    EXPECT_EQ(t.trampoline.used(), 28u);
 }
 
 // Entries and patched sites, on real memory.
@@ -170,8 +172,7 @@ alignas(16) std::uint8_t g_code[64];
 
 TEST(TrampolineEntries, EntryJumpsToTargetAndSiteCallsEntry) {
     ScopedTrampoline t;
-    t.trampoline.m_base = g_block;
-    t.trampoline.m_capacity = 256;
+    t.trampoline.setBlockForTesting(g_block, 256, 0);
     const auto site = reinterpret_cast<std::uintptr_t>(g_code + 8);
     const std::uintptr_t target = 0x1122334455667788;
     ASSERT_TRUE(t.trampoline.writeRelCall(site, target));
@@ -181,16 +182,15 @@ TEST(TrampolineEntries, EntryJumpsToTargetAndSiteCallsEntry) {
     std::int32_t displacement;
     std::memcpy(&displacement, g_code + 9, 4);
     EXPECT_EQ(site + 5 + displacement, reinterpret_cast<std::uintptr_t>(g_block));
-    EXPECT_EQ(t.trampoline.m_used, 14u);
+    EXPECT_EQ(t.trampoline.used(), 14u);
 }
 
 TEST(TrampolineEntries, EighteenthEntryStillFits) {
     ScopedTrampoline t;
-    t.trampoline.m_base = g_block;
-    t.trampoline.m_capacity = 256;
+    t.trampoline.setBlockForTesting(g_block, 256, 0);
     for (int i = 0; i < 18; ++i)
         ASSERT_TRUE(t.trampoline.writeRelCall(reinterpret_cast<std::uintptr_t>(g_code), 0x1000 + i));
-    EXPECT_EQ(t.trampoline.m_used, 252u);
+    EXPECT_EQ(t.trampoline.used(), 252u);
     std::uintptr_t lastTarget;
     std::memcpy(&lastTarget, g_block + 17 * 14 + 6, 8);
     EXPECT_EQ(lastTarget, 0x1000u + 17);
@@ -207,8 +207,7 @@ TEST(TrampolineAssertionsDeathTest, NineteenthEntryStopsTheProcess) {
         {
             redirectStdoutToStderr();
             BranchTrampoline trampoline;
-            trampoline.m_base = g_block;
-            trampoline.m_capacity = 256;
+            trampoline.setBlockForTesting(g_block, 256, 0);
             for (int i = 0; i < 19; ++i) trampoline.writeRelCall(reinterpret_cast<std::uintptr_t>(g_code), 0x1000);
         },
         testing::KilledBySignal(SIGILL), "Assertion failed in obrix_common/BranchTrampoline \\(255\\): result\n");
@@ -229,8 +228,7 @@ TEST(TrampolineAssertionsDeathTest, EntryOutOfReachStopsTheProcessBeforeWritingT
         {
             redirectStdoutToStderr();
             BranchTrampoline trampoline;
-            trampoline.m_base = g_block;
-            trampoline.m_capacity = 256;
+            trampoline.setBlockForTesting(g_block, 256, 0);
             trampoline.writeRelCall(reinterpret_cast<std::uintptr_t>(g_block) + 0x100000000ull, 0x1000);
         },
         testing::KilledBySignal(SIGILL),
@@ -244,13 +242,13 @@ TEST(TrampolineRealMemory, BlockLandsBelowImageWithinRelCallReach) {
     testing::internal::CaptureStdout();
     trampoline.createBelowImage();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    ASSERT_NE(trampoline.m_base, nullptr);
+    ASSERT_NE(trampoline.base(), nullptr);
     const auto image = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
-    const auto base = reinterpret_cast<std::uintptr_t>(trampoline.m_base);
+    const auto base = reinterpret_cast<std::uintptr_t>(trampoline.base());
     EXPECT_LT(base, image);
     EXPECT_LE(image - base, kTrampolineSearchSpan);
     MEMORY_BASIC_INFORMATION info{};
-    ASSERT_NE(VirtualQuery(trampoline.m_base, &info, sizeof info), 0u);
+    ASSERT_NE(VirtualQuery(trampoline.base(), &info, sizeof info), 0u);
     EXPECT_EQ(info.State, MEM_COMMIT);
     EXPECT_EQ(info.Protect, PAGE_EXECUTE_READWRITE);
 }

@@ -4,7 +4,9 @@
 
 #include <string>
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -4,13 +4,15 @@
 #include <future>
 #include <memory>
 
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/host_lock.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
 #include "hostsim/ui_records.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
+
+using namespace lumora;
 
 namespace hook_test {
 namespace {

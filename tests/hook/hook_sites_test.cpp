@@ -13,6 +13,8 @@
 #include "support/simulated_game.h"
 #include "win/windows_api.h"
 
+using namespace lumora;
+
 namespace {
 
 using lumora_test::LoadedPluginTest;
@@ -49,16 +51,16 @@ TEST_F(HookSitesAfterLoad, BothSitesCallEntriesThatJumpToTheirHooks) {
     EXPECT_EQ(absoluteJumpTarget(prompt.entry), reinterpret_cast<std::uintptr_t>(&promptHook));
     EXPECT_EQ(absoluteJumpTarget(capture.entry), reinterpret_cast<std::uintptr_t>(&textCaptureHook));
     // Two 14-byte entries, in load order, from the start of the block.
-    const auto block = reinterpret_cast<std::uintptr_t>(g_branchTrampoline.m_base);
+    const auto block = reinterpret_cast<std::uintptr_t>(g_branchTrampoline.base());
     EXPECT_EQ(prompt.entry, block);
     EXPECT_EQ(capture.entry, block + 14);
-    EXPECT_EQ(g_branchTrampoline.m_used, 28u);
-    EXPECT_EQ(g_branchTrampoline.m_capacity, 256u);
+    EXPECT_EQ(g_branchTrampoline.used(), 28u);
+    EXPECT_EQ(g_branchTrampoline.capacity(), 256u);
 }
 
 TEST_F(HookSitesAfterLoad, BlockLiesBelowTheImageWithinRel32ReachOfBothSites) {
     const auto image = reinterpret_cast<std::uintptr_t>(image_);
-    const auto block = reinterpret_cast<std::uintptr_t>(g_branchTrampoline.m_base);
+    const auto block = reinterpret_cast<std::uintptr_t>(g_branchTrampoline.base());
     ASSERT_NE(block, 0u);
     EXPECT_LT(block + 256, image + 1);
     EXPECT_LE(image - block, 0x78000000u);
@@ -69,7 +71,7 @@ TEST_F(HookSitesAfterLoad, BlockLiesBelowTheImageWithinRel32ReachOfBothSites) {
         EXPECT_GE(farthest, INT32_MIN) << std::hex << offset;
     }
     MEMORY_BASIC_INFORMATION info{};
-    ASSERT_NE(VirtualQuery(g_branchTrampoline.m_base, &info, sizeof info), 0u);
+    ASSERT_NE(VirtualQuery(g_branchTrampoline.base(), &info, sizeof info), 0u);
     EXPECT_EQ(info.State, static_cast<DWORD>(MEM_COMMIT));
     EXPECT_EQ(info.Protect, static_cast<DWORD>(PAGE_EXECUTE_READWRITE));
 }

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "hook/patch_code_bytes.h"
+#include "base/patch_code_bytes.h"
 #include "win32_controls.h"
 #include "win32_layer.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
 #include "game_instruments.h"
 #include "hook/search_hooks.h"
 #include "hostsim/call_sites.h"
@@ -14,8 +13,11 @@
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
+
+using namespace lumora;
 
 namespace {
 

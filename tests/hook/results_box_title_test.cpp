@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "config/ui_texts.h"
-#include "flow/plugin_state.h"
 #include "game_instruments.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/image.h"
@@ -15,7 +14,10 @@
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
+
+using namespace lumora;
 
 namespace {
 

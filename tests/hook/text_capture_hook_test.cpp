@@ -6,7 +6,6 @@
 #include <chrono>
 #include <future>
 
-#include "flow/plugin_state.h"
 #include "game_instruments.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/engine_strings.h"
@@ -17,7 +16,10 @@
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -10,10 +10,7 @@
 
 namespace {
 
-std::filesystem::path recordingPath() {
-    return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "tools" / "profile_probe" /
-           "profile_probe.golden.txt";
-}
+std::filesystem::path recordingPath() { return LUMORA_PROFILE_RECORDING; }
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;

@@ -1,8 +1,11 @@
 // The plugin loaded by the simulated loader, seen from the loader and the game.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "hostsim/boot.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/events.h"
 #include "hostsim/image.h"
@@ -69,15 +72,37 @@ TEST_F(PluginLoad, NoModuleHandleShowsOneBoxReturnsFalseAndRegistersNothing) {
     for (const auto& line : transcript()) EXPECT_NE(line, "loader: interface query 1");
 }
 
-TEST_F(PluginLoad, MissingMessagingInterfaceIsReportedWithTheCaptionAndFails) {
-    setMessagingInterfaceAvailable(false);
-    const auto outcome = loadPlugin(lumora_test::pluginDescriptorExport(), lumora_test::pluginLoadExport());
-    EXPECT_FALSE(outcome.loadReturned);
-    const auto boxes = win32layer::shownMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, kCaption);
-    EXPECT_FALSE(boxes[0].text.empty());
-    EXPECT_TRUE(listenerRegistrations().empty());
+TEST_F(PluginLoad, MissingMessagingInterfaceOrRegistrationIsReportedWithTheCaptionAndFails) {
+    for (const bool interfaceOffered : {false, true}) {
+        win32layer::clearMessageBoxes();
+        setMessagingInterfaceAvailable(interfaceOffered);
+        setListenerRegistrationAvailable(!interfaceOffered);
+        const auto outcome = loadPlugin(lumora_test::pluginDescriptorExport(), lumora_test::pluginLoadExport());
+        EXPECT_FALSE(outcome.loadReturned) << interfaceOffered;
+        const auto boxes = win32layer::shownMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << interfaceOffered;
+        EXPECT_EQ(boxes[0].caption, kCaption);
+        EXPECT_EQ(boxes[0].text, "Installation error: Obrix messaging interface couldn't be acquired");
+        EXPECT_TRUE(listenerRegistrations().empty());
+    }
+}
+
+TEST(PluginLoadDeathTest, NoTrampolineBlockEndsTheProcessWithExitCodeZeroAfterTheBox) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            bootGame();
+            // The child's only witness is stderr: the box is written there when answered.
+            win32layer::setMessageBoxHandler([](const win32layer::MessageBoxRecord& box) {
+                std::fprintf(stderr, "box \"%s\" caption \"%s\"\n", box.text.c_str(), box.caption.c_str());
+                return IDOK;
+            });
+            win32layer::failVirtualQuery(ERROR_ACCESS_DENIED);
+            loadPlugin(lumora_test::pluginDescriptorExport(), lumora_test::pluginLoadExport());
+            std::fprintf(stderr, "load returned\n");
+            std::_Exit(3);
+        },
+        testing::ExitedWithCode(0), "box \"cannot create trampoline\" caption \"Lumora Search Engine - Obrix Plugin by Lumora Team v3\\.1\"\n$");
 }
 
 }  // namespace

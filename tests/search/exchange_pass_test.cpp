@@ -8,6 +8,8 @@
 
 #include "search/exchange_pass.h"
 
+using namespace lumora;
+
 namespace {
 
 // The pass written out pair by pair, on element numbers.

@@ -8,6 +8,8 @@
 #include "search/form_queries.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 
 TEST(ReplaceAll, ReplacesEveryOccurrenceLeftToRightWithoutOverlap) {

@@ -6,6 +6,8 @@
 #include "random_entries.h"
 #include "search/result_ordering.h"
 
+using namespace lumora;
+
 namespace {
 
 ResultEntry entry(std::string name, bool eligible, const char* extraName, bool primaryHit = false) {

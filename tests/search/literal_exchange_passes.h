@@ -6,6 +6,8 @@
 
 #include "search/result_entry.h"
 
+using namespace lumora;
+
 namespace literal {
 
 template <typename Condition>

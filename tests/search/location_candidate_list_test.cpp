@@ -6,6 +6,8 @@
 
 #include "search/location_candidate_list.h"
 
+using namespace lumora;
+
 namespace {
 
 // The duplicate rules as a plain scan of the list, entry by entry.

@@ -5,6 +5,8 @@
 
 #include "search/message_box.h"
 
+using namespace lumora;
+
 namespace {
 
 std::string shownTitle(const std::vector<std::uint8_t>& bytes) {

@@ -6,6 +6,8 @@
 #include "search/name_matching.h"
 #include "search/search_terms.h"
 
+using namespace lumora;
+
 namespace {
 
 struct FirstNameCase {
@@ -84,6 +86,14 @@ TEST(NameMatching, FirstHitFixesPositionAndLaterHitsOnlyAddWordStart) {
     EXPECT_TRUE(info.wordStartMatch);
     EXPECT_EQ(matchCandidateName(terms.lowered, info, "Dusk"), MatchKind::NoMatch);
     EXPECT_TRUE(info.wordStartMatch);
+}
+
+TEST(NameMatching, FirstHitAtPositionZeroIsKeptWhenALaterNameHitsFurtherIn) {
+    const SplitSearchTerms terms = splitSearchText("ant");
+    MatchInfo info;
+    EXPECT_EQ(matchCandidateName(terms.lowered, info, "Ant Hill"), MatchKind::Substring);
+    EXPECT_EQ(matchCandidateName(terms.lowered, info, "Atlantis"), MatchKind::Substring);
+    EXPECT_EQ(info.firstMatchPos, 0);
 }
 
 TEST(NameMatching, StrippingOneNameLeavesTheTermsWholeForTheNext) {
@@ -221,6 +231,7 @@ TEST(SplitSearchText, SplitsAtTheFirstDoubleHyphenWithoutTrimming) {
         {"", "", "", ""},
         {"NoSplit-Here", "NoSplit-Here", "", "nosplit-here"},
         {"---x", "", "-x", ""},
+        {"--", "", "", ""},
     };
     for (const SplitCase& c : cases) {
         const SplitSearchTerms terms = splitSearchText(c.text);

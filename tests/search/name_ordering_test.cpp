@@ -7,6 +7,8 @@
 #include "random_entries.h"
 #include "search/result_ordering.h"
 
+using namespace lumora;
+
 namespace {
 
 std::vector<std::string> orderedByUs(std::vector<ResultEntry> entries) {

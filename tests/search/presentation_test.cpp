@@ -12,6 +12,8 @@
 #include "support/simulated_game.h"
 #include "win32_controls.h"
 
+using namespace lumora;
+
 namespace {
 
 class PresentationTest : public lumora_test::SimulatedGameTest {

@@ -8,6 +8,8 @@
 
 #include "search/result_entry.h"
 
+using namespace lumora;
+
 struct RandomEntryShape {
     int flagPercent = 40;     // chance of each name-hit flag and of the word-start flag
     std::int32_t maxPos = 8;  // positions are drawn from -1..maxPos; a small range gives many ties

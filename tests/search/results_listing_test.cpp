@@ -8,6 +8,8 @@
 
 #include "search/results_listing.h"
 
+using namespace lumora;
+
 namespace {
 
 // Just enough of a form for the listing: its id at byte 0x28.
@@ -89,6 +91,19 @@ TEST_F(ResultsListingTest, FiveTertiaryPlanetLinesLimitLocationsToFive) {
     EXPECT_NE(result.text.find("[3] Loc3 | T\n\nPlanets:\n[4] P0 | Sys\n"), std::string::npos);
     EXPECT_NE(result.text.find("[9] P5 | Sys\n\nFound 11 matches."), std::string::npos);
     EXPECT_EQ(result.text.find("P6"), std::string::npos);
+}
+
+TEST_F(ResultsListingTest, SixPlanetLinesOfEitherHitKindAloneLimitLocationsToFive) {
+    // Ten minus six would leave four: the cap of five must come from either count on its own.
+    for (const bool secondary : {true, false}) {
+        std::vector<ResultEntry> entries;
+        for (std::uint32_t i = 0; i < 6; ++i) entries.push_back(location("Loc" + std::to_string(i), 0x100 + i, "T"));
+        for (std::uint32_t i = 0; i < 6; ++i)
+            entries.push_back(planet(0x200 + i, "P" + std::to_string(i), "Sys", secondary, !secondary));
+        const ResultsListing result = listing(entries);
+        EXPECT_NE(result.text.find("[4] Loc4 | T\n\nPlanets:\n[5] P0 | Sys\n"), std::string::npos) << secondary;
+        EXPECT_EQ(result.text.find("Loc5"), std::string::npos) << secondary;
+    }
 }
 
 TEST_F(ResultsListingTest, PlanetHitKindsBelowFiveLeaveTenMinusTheLargerCountForLocations) {

@@ -5,8 +5,6 @@
 
 #include "config/settings.h"
 #include "config/ui_texts.h"
-#include "flow/clock.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "hostsim/abi.h"
 #include "hostsim/galaxy.h"
@@ -14,7 +12,11 @@
 #include "hostsim/offsets.h"
 #include "hostsim/ui_records.h"
 #include "search/run_search.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
+
+using namespace lumora;
 
 namespace {
 
@@ -138,6 +140,19 @@ form 0x200004 type=placed base=0x10 named=0x110004 linked=0xE0002 marker=visible
     EXPECT_EQ(search("ship"),
               "Search: ship\n\nLocations:\n[0] ship | Thessa\n[1] Ship 2 | Thessa\n[2] Ship | Marrow\n\n"
               "Found 3 matches.");
+}
+
+TEST_F(RunSearchTest, KeywordHitOfAnEarlierLocationKeepsTheKeywordOrderingWhenALaterOneHitsByName) {
+    install(R"(
+form 0x110001 type=location name="Dust Flats" parent=0xE0001
+form 0x110002 type=location name="Outpost Nine" parent=0xE0001
+form 0x200001 type=placed base=0xA1001 named=0x110001 linked=0xE0001 context=1
+form 0x200002 type=placed base=0x10 named=0x110002 linked=0xE0001 marker=visible
+)");
+    // The name ordering would put the word-start hit "Outpost Nine" first.
+    EXPECT_EQ(search("outp"),
+              "Search: outp\n\nLocations:\n[0] Dust Flats | Thessa\n[1] Outpost Nine | Thessa\n\n"
+              "Planets:\n[2] Thessa | Corvane System\n\nFound 3 matches.");
 }
 
 TEST_F(RunSearchTest, MarkerFiltersApplyOnlyWithTheSettingOn) {

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "config/settings.h"
-#include "flow/plugin_state.h"
 #include "host/bindings.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/ui_records.h"
 #include "search/run_search.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
+
+using namespace lumora;
 
 namespace {
 

@@ -12,6 +12,8 @@
 #include "search/host_lock_guard.h"
 #include "support/simulated_game.h"
 
+using namespace lumora;
+
 namespace {
 std::atomic<bool> g_countingAllocations{false};
 std::atomic<std::size_t> g_allocations{0};

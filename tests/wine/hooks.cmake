@@ -13,7 +13,7 @@ add_test(NAME wine.hooks.search_through_call_sites
 set_tests_properties(wine.hooks.search_through_call_sites PROPERTIES LABELS wine TIMEOUT 300)
 
 add_executable(hooks_diagnostics_probe ${CMAKE_CURRENT_LIST_DIR}/hooks_diagnostics_probe.cpp
-                                       ${PROJECT_SOURCE_DIR}/src/hook/diagnostics.cpp)
+                                       ${PROJECT_SOURCE_DIR}/src/base/diagnostics.cpp)
 target_include_directories(hooks_diagnostics_probe PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_options(hooks_diagnostics_probe PRIVATE -static -static-libgcc -static-libstdc++)
 add_test(NAME wine.hooks.diagnostic_lines

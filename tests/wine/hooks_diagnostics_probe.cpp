@@ -3,7 +3,9 @@
 // it reports a broken invariant instead, which ends the process.
 #include <cstring>
 
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
+
+using namespace lumora;
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "assert") == 0) assertionFailed(255, "result");

@@ -66,6 +66,8 @@ std::size_t sendLoaderMessage(std::uint32_t type);
 std::vector<ListenerRegistration> listenerRegistrations();
 // When false, the loader answers no interface for id 1.
 void setMessagingInterfaceAvailable(bool available);
+// When false, the interface for id 1 has no listener-registration function.
+void setListenerRegistrationAvailable(bool available);
 const LoaderInterfaceRecord* loaderInterface();
 
 }  // namespace hostsim

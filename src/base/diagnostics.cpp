@@ -1,8 +1,10 @@
-#include "hook/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+
+namespace lumora {
 
 namespace {
 char g_diagnosticBuffer[8192];
@@ -33,3 +35,5 @@ void writeDiagnostic(const char* format, ...) {
     writeDiagnostic("Assertion failed in %s (%d): %s", kTrampolineModulePath, line, condition);
     __builtin_trap();  // ud2
 }
+
+}  // namespace lumora

@@ -1,7 +1,9 @@
-#include "flow/clock.h"
+#include "state/clock.h"
 
 #include <atomic>
 #include <chrono>
+
+namespace lumora {
 
 namespace {
 std::atomic<ClockSource> g_clockSource{nullptr};
@@ -15,3 +17,5 @@ std::int64_t NowNs() {
 }
 
 void setClockSourceForTesting(ClockSource source) { g_clockSource.store(source, std::memory_order_release); }
+
+}  // namespace lumora

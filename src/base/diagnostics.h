@@ -1,6 +1,8 @@
 #pragma once
 // One-line diagnostics of the trampoline module on standard output.
 
+namespace lumora {
+
 // Source path reported by assertion lines.
 inline constexpr const char* kTrampolineModulePath = "obrix_common/BranchTrampoline";
 
@@ -21,3 +23,5 @@ void writeDiagnostic(const char* format, ...)
 // Reports a broken invariant and stops the process at once with an undefined
 // instruction: no unwinding, no message box.
 [[noreturn]] void assertionFailed(int line, const char* condition);
+
+}  // namespace lumora

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+namespace lumora {
+
 struct ResultKey {
     std::int32_t key;     // the digit printed in front of the line
     std::uint32_t formId; // the body the line stands for
@@ -41,3 +43,5 @@ struct PluginStateRecord {
 };
 
 extern PluginStateRecord PluginState;
+
+}  // namespace lumora

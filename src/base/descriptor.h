@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "plugin/descriptor_strings.h"
+#include "base/descriptor_strings.h"
+
+namespace lumora {
 
 struct PluginDescriptor {
     std::uint32_t recordVersion;
@@ -38,5 +40,6 @@ inline constexpr std::uint32_t kSupportedRuntime = packVersion(1, 14, 74, 0);
 static_assert(kPluginVersion == 0x03010000);
 static_assert(kSupportedRuntime == 0x010E04A0);
 
+}  // namespace lumora
 
-extern "C" const PluginDescriptor ObrixPlugin_Version;
+extern "C" const lumora::PluginDescriptor ObrixPlugin_Version;

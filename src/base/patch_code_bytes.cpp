@@ -1,6 +1,8 @@
-#include "hook/patch_code_bytes.h"
+#include "base/patch_code_bytes.h"
 
 #include "win/windows_api.h"
+
+namespace lumora {
 
 bool patchCodeBytes(std::vector<std::uint8_t> bytes, void* address) {
     if (address == nullptr || bytes.empty()) return false;
@@ -14,3 +16,5 @@ bool patchCodeBytes(std::vector<std::uint8_t> bytes, void* address) {
     DWORD unused = 0;
     return VirtualProtect(address, kPatchProtectionSpan, oldProtect, &unused) != 0;
 }
+
+}  // namespace lumora

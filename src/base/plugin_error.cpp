@@ -1,10 +1,12 @@
-#include "plugin/plugin_error.h"
+#include "base/plugin_error.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/descriptor.h"
+#include "base/descriptor.h"
 #include "win/windows_api.h"
+
+namespace lumora {
 
 std::string PluginCaption() {
     const PluginDescriptor& d = ObrixPlugin_Version;
@@ -21,3 +23,5 @@ void ShowPluginError(const std::string& text, bool exitAfter) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
     if (exitAfter) std::exit(0);
 }
+
+}  // namespace lumora

@@ -1,13 +1,13 @@
-#include "plugin/descriptor.h"
+#include "base/descriptor.h"
 
-extern "C" const PluginDescriptor ObrixPlugin_Version = {
+extern "C" const lumora::PluginDescriptor ObrixPlugin_Version = {
     1,
-    kPluginVersion,
+    lumora::kPluginVersion,
     LUMORA_PLUGIN_NAME,
     LUMORA_AUTHOR,
     0,  // fixed addresses of one game build
     0,  // structure layouts of that build
-    {kSupportedRuntime},
+    {lumora::kSupportedRuntime},
     0,
     0,
     0,

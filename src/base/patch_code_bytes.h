@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace lumora {
+
 // Bytes made writable around a patch, counted from its address.
 inline constexpr std::size_t kPatchProtectionSpan = 200;
 
@@ -12,3 +14,5 @@ inline constexpr std::size_t kPatchProtectionSpan = 200;
 //   false  the bytes were written but the old protection was not restored;
 //   true   written and the old protection restored.
 bool patchCodeBytes(std::vector<std::uint8_t> bytes, void* address);
+
+}  // namespace lumora

@@ -1,4 +1,6 @@
-#include "flow/plugin_state.h"
+#include "state/plugin_state.h"
+
+namespace lumora {
 
 PluginStateRecord PluginState;
 
@@ -7,3 +9,5 @@ std::optional<ResultKey> ResultKeyMap::find(std::int32_t digit) const {
         if (entry.key == digit) return entry;
     return std::nullopt;
 }
+
+}  // namespace lumora

@@ -1,0 +1,2 @@
+#include "state/shared.h"
+#include "plugin/entry.h"
