@@ -27,7 +27,9 @@ struct NameTest {
 
 NameTest testName(const SearchTerms& terms, MatchInfo& info, std::string_view name) {
     const MatchKind kind = matchCandidateName(terms, info, name);
-    return {kind < MatchKind::NoMatch, kind > MatchKind::NoMatch};
+    const bool dropped = kind < MatchKind::NoMatch;
+    const bool hit = kind > MatchKind::NoMatch;
+    return {dropped, hit};
 }
 
 void* queryForm(std::uintptr_t offset, void* placed) {
