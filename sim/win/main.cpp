@@ -13,6 +13,7 @@
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
 #include "scenario_hooks.h"
+#include "script_session.h"
 #include "version_resource.h"
 
 namespace {
@@ -30,14 +31,13 @@ int runGame() {
 
     HMODULE plugin = LoadLibraryA(kPluginPath);
     if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" +
-                             std::to_string(GetLastError()) + ")");
+        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
+                             ")");
         return 2;
     }
     recordTranscriptLine("loader: loaded " + quoted(kPluginPath));
     auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<PluginLoadEntry>(
-        reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
+    auto load = reinterpret_cast<PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
 
     const VersionResourceReport version = readVersionResource(kPluginPath);
     for (const auto& line : version.lines) recordTranscriptLine(line);
@@ -62,8 +62,12 @@ int runGame() {
 
 int main(int argc, char** argv) {
     // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session.
+    // "--script FILE ..." plays a session of the command language.
     const bool hooksScenario = argc == 4 && std::string(argv[1]) == "--scenario" && std::string(argv[2]) == "hooks";
-    const int code = hooksScenario ? hostsim::runHooksScenario(argv[3]) : runGame();
+    const bool script = argc >= 3 && std::string(argv[1]) == "--script";
+    const int code = hooksScenario ? hostsim::runHooksScenario(argv[3])
+                     : script      ? hostsim::runScriptSession(argc, argv)
+                                   : runGame();
     std::fflush(stdout);
     // The plugin's threads run until the process ends, as in the game.
     ExitProcess(static_cast<UINT>(code));

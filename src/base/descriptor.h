@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/descriptor_strings.h"
+#include "base/plugin_version.h"
 
 namespace lumora {
 
@@ -31,14 +32,15 @@ static_assert(offsetof(PluginDescriptor, reserved1) == 596);
 static_assert(offsetof(PluginDescriptor, reserved2) == 600);
 
 // Packed major.minor.build.subbuild: 8, 8, 12 and 4 bits.
-constexpr std::uint32_t packVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build,
-                                    std::uint32_t sub) {
+constexpr std::uint32_t packVersion(std::uint32_t major, std::uint32_t minor, std::uint32_t build, std::uint32_t sub) {
     return (major << 24) | (minor << 16) | ((build & 0xFFF) << 4) | (sub & 0xF);
 }
-inline constexpr std::uint32_t kPluginVersion = packVersion(3, 1, 0, 0);
-inline constexpr std::uint32_t kSupportedRuntime = packVersion(1, 14, 74, 0);
-static_assert(kPluginVersion == 0x03010000);
-static_assert(kSupportedRuntime == 0x010E04A0);
+inline constexpr std::uint32_t kPluginVersion =
+    packVersion(LUMORA_VERSION_MAJOR, LUMORA_VERSION_MINOR, LUMORA_VERSION_BUILD, LUMORA_VERSION_SUB);
+inline constexpr std::uint32_t kSupportedRuntime =
+    packVersion(LUMORA_RUNTIME_MAJOR, LUMORA_RUNTIME_MINOR, LUMORA_RUNTIME_BUILD, 0);
+static_assert(packVersion(3, 1, 0, 0) == 0x03010000);
+static_assert(packVersion(1, 14, 74, 0) == 0x010E04A0);
 
 }  // namespace lumora
 

@@ -42,6 +42,14 @@ std::string transcriptText() {
     return text;
 }
 
+// The Windows build plays the same scenarios under Wine and compares its
+// transcripts with these.
+void writeTranscript(const std::string& name) {
+    std::filesystem::create_directories(LUMORA_TRANSCRIPT_DIR);
+    std::ofstream out(std::filesystem::path(LUMORA_TRANSCRIPT_DIR) / (name + ".transcript"), std::ios::binary);
+    for (const auto& line : hostsim::transcript()) out << line << "\n";
+}
+
 class Scenario : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Scenario, MeetsItsExpectationsWithBalancedStringsAndNoViolation) {
@@ -61,16 +69,16 @@ TEST_P(Scenario, MeetsItsExpectationsWithBalancedStringsAndNoViolation) {
         outcome = demo::runScript(session, commands);
         summary = session.finish();
     }
+    writeTranscript(GetParam());
     EXPECT_TRUE(outcome.ok) << outcome.message << "\ntranscript:\n" << transcriptText();
     EXPECT_TRUE(summary.ledgerBalanced) << transcriptText();
     for (const auto& violation : hostsim::violations()) ADD_FAILURE() << "game saw: " << violation;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(scenarioNames()),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Scenarios, Scenario, ::testing::ValuesIn(scenarioNames()), [](const auto& info) {
+    std::string name = info.param;
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
 
 }  // namespace

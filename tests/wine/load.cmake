@@ -7,6 +7,10 @@ add_test(NAME wine.game_loads_plugin
     -DGAME=$<TARGET_FILE:halcyra_sim>
     -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
     -DRUN_DIR=${LUMORA_WINE_LOAD_DIR}
+    -DVERSION=${PROJECT_VERSION}
+    -DRUNTIME=${LUMORA_GAME_RUNTIME_VERSION}
+    -DREADME=${PROJECT_SOURCE_DIR}/README.md
+    -DGUIDE=${PROJECT_SOURCE_DIR}/docs/players.md
     -DWINE_RUN=${PROJECT_SOURCE_DIR}/tools/wine-run
     -P ${CMAKE_CURRENT_LIST_DIR}/scripts/check_game_loads_plugin.cmake)
 set_tests_properties(wine.game_loads_plugin PROPERTIES LABELS wine TIMEOUT 300)

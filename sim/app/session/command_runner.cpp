@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdlib>
 #include <functional>
-#include <set>
 
 #include "hostsim/galaxy.h"
 #include "key_names.h"
@@ -14,46 +13,6 @@ namespace demo {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct CommandHelp {
-    const char* form;
-    const char* meaning;
-};
-
-constexpr CommandHelp kHelp[] = {
-    {"search TEXT", "the whole road: star map open for a second, hotkey, type TEXT, confirm, wait for the box"},
-    {"open MENU / close MENU", "the game opens or closes a menu (map, box, text, console, or any menu name)"},
-    {"key down KEY / key up KEY", "hold a key down or let it go (Q, TAB, ESC, 0-9, NUM0-NUM9, F1-F12, 0xNN)"},
-    {"key press KEY [MS] / press KEY [MS]", "hold a key for MS milliseconds (default 150) and let it go"},
-    {"type TEXT", "replace the text in the prompt's edit field"},
-    {"confirm", "the game ends editing, closes the text input menu and captures the field's text"},
-    {"cancel", "the game's own cancel: editing cancelled, text input menu closed, nothing captured"},
-    {"capture TEXT", "the game makes a string of TEXT at the capture call site"},
-    {"ok", "the player answers the game's message box: the box closes"},
-    {"wait MS", "let MS milliseconds pass"},
-    {"frames N", "wait until the game thread has run N more frames"},
-    {"clock freeze|run|advance MS", "the plugin's clock (only where the program can set it)"},
-    {"galaxy FILE [LINE...]", "load a galaxy file, amended by the quoted LINEs, and make it the game's"},
-    {"ini FILE KEY VALUE", "write KEY=VALUE in [General] of FILE (settings, lang or a file name)"},
-    {"window game|other|none", "which window has the focus"},
-    {"ui-object absent|present", "whether the game's UI object exists yet"},
-    {"load", "the loader loads the plugin (ObrixPlugin_Load)"},
-    {"message N", "the loader sends message type N (2: the game's data has loaded)"},
-    {"start", "load and send message 2, unless done; every game command does this first"},
-    {"expect PATTERN", "wait for a transcript line matching PATTERN (* matches anything)"},
-    {"expect-none PATTERN", "let two frames pass; fail if a line since the last match or mark matches"},
-    {"expect-any PATTERN", "wait for a matching line anywhere after the last mark (order left open)"},
-    {"mark", "expect-none and expect-any look at lines after this point only"},
-    {"timeout MS", "how long expect waits (default 5000)"},
-    {"note TEXT", "write a note line into the transcript"},
-    {"help / quit", "this list / end the session"},
-};
-
-// Commands that set the scene or read the transcript without making the game
-// run; every other command first has the loader start the plugin.
-const std::set<std::string> kSceneCommands = {"galaxy", "ini",  "window", "ui-object", "load",        "message",
-                                              "start",  "clock", "timeout", "note",     "expect",      "expect-none", "expect-any",
-                                              "mark",   "wait", "help",   "quit",      "exit"};
 
 CommandOutcome failure(std::string message) { return {false, false, std::move(message)}; }
 
@@ -98,177 +57,283 @@ std::string menuName(const std::string& alias) {
     return alias;
 }
 
+namespace {
+
+// ---- The verbs ------------------------------------------------------------------
+// Each takes the runner (session and hotkey) and the command's words; the
+// table below names them, says which make the game run and holds their help.
+
+CommandOutcome runHelp(CommandRunner&, Session&, const Command&) { return {true, false, commandHelp()}; }
+CommandOutcome runQuit(CommandRunner&, Session&, const Command&) { return {true, true, {}}; }
+
+CommandOutcome runSearchVerb(CommandRunner& runner, Session&, const Command& command) {
+    if (command.words.empty()) return failure("search needs a text");
+    return runner.search(joinedWords(command.words));
+}
+
+CommandOutcome runOpenOrClose(CommandRunner&, Session& session, const Command& command) {
+    if (command.words.size() != 1) return failure(command.verb + " needs one menu name");
+    const std::string menu = menuName(command.words[0]);
+    command.verb == "open" ? session.openMenu(menu) : session.closeMenu(menu);
+    return {};
+}
+
+CommandOutcome runKey(CommandRunner&, Session& session, const Command& command) {
+    const auto& words = command.words;
+    const bool shortForm = command.verb == "press";
+    const std::string action = shortForm ? "press" : (words.empty() ? "" : words[0]);
+    const std::size_t keyAt = shortForm ? 0 : 1;
+    if (words.size() <= keyAt || (action != "down" && action != "up" && action != "press"))
+        return failure("use: key down|up|press KEY [MS]");
+    const auto key = parseKeyName(words[keyAt]);
+    if (!key) return failure("unknown key " + words[keyAt]);
+    if (action == "down") session.keyDown(*key);
+    if (action == "up") session.keyUp(*key);
+    if (action == "press") {
+        std::optional<std::chrono::milliseconds> hold;
+        if (words.size() > keyAt + 1 && !(hold = parseMilliseconds(words[keyAt + 1])))
+            return failure("hold time must be milliseconds");
+        session.pressKey(*key, hold);
+    }
+    return {};
+}
+
+CommandOutcome runType(CommandRunner&, Session& session, const Command& command) {
+    session.typeText(joinedWords(command.words));
+    return {};
+}
+
+CommandOutcome runConfirm(CommandRunner&, Session& session, const Command&) {
+    session.confirmText();
+    return {};
+}
+
+CommandOutcome runCancel(CommandRunner&, Session& session, const Command&) {
+    session.cancelText();
+    return {};
+}
+
+CommandOutcome runCapture(CommandRunner&, Session& session, const Command& command) {
+    session.captureText(joinedWords(command.words));
+    return {};
+}
+
+CommandOutcome runOk(CommandRunner&, Session& session, const Command&) {
+    session.dismissMessageBox();
+    return {};
+}
+
+CommandOutcome runWait(CommandRunner&, Session& session, const Command& command) {
+    const auto duration = command.words.size() == 1 ? parseMilliseconds(command.words[0]) : std::nullopt;
+    if (!duration) return failure("use: wait MS");
+    session.waitFor(*duration);
+    return {};
+}
+
+CommandOutcome runFrames(CommandRunner&, Session& session, const Command& command) {
+    const auto count = command.words.size() == 1 ? parseInteger(command.words[0]) : std::nullopt;
+    if (!count || *count < 0) return failure("use: frames N");
+    if (!session.runFrames(static_cast<std::uint64_t>(*count)))
+        return failure("the game thread stopped running frames");
+    return {};
+}
+
+CommandOutcome runClock(CommandRunner&, Session& session, const Command& command) {
+    const auto& words = command.words;
+    if (!session.clockControllable()) return failure("this program cannot set the plugin's clock");
+    if (words.size() == 1 && words[0] == "freeze") session.freezeClock();
+    else if (words.size() == 1 && words[0] == "run") session.runClock();
+    else if (words.size() == 2 && words[0] == "advance" && parseMilliseconds(words[1]))
+        session.advanceClock(parseMilliseconds(words[1])->count() * 1'000'000);
+    else return failure("use: clock freeze|run|advance MS");
+    return {};
+}
+
+CommandOutcome runGalaxy(CommandRunner&, Session& session, const Command& command) {
+    const auto& words = command.words;
+    if (words.empty()) return failure("use: galaxy FILE [LINE...]");
+    try {
+        session.loadGalaxy(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
+    } catch (const std::exception& error) {
+        return failure(error.what());
+    }
+    return {};
+}
+
+CommandOutcome runIni(CommandRunner& runner, Session& session, const Command& command) {
+    const auto& words = command.words;
+    if (words.size() != 3) return failure("use: ini FILE KEY VALUE");
+    session.setIniValue(words[0], words[1], words[2]);
+    if (iniFileName(words[0]) == "LumoraSearchEngine.ini" && words[1] == "iTextInputMenuHotkey")
+        runner.setHotkeyFromSetting(words[2]);
+    return {};
+}
+
+CommandOutcome runWindow(CommandRunner&, Session& session, const Command& command) {
+    const std::string which = command.words.size() == 1 ? command.words[0] : "";
+    if (which == "game") session.setWindowInFront(WindowInFront::Game);
+    else if (which == "other") session.setWindowInFront(WindowInFront::Other);
+    else if (which == "none") session.setWindowInFront(WindowInFront::None);
+    else return failure("use: window game|other|none");
+    return {};
+}
+
+CommandOutcome runUiObject(CommandRunner&, Session& session, const Command& command) {
+    const auto& words = command.words;
+    if (words.size() != 1 || (words[0] != "absent" && words[0] != "present"))
+        return failure("use: ui-object absent|present");
+    session.setUiObjectPresent(words[0] == "present");
+    return {};
+}
+
+CommandOutcome runLoad(CommandRunner&, Session& session, const Command&) {
+    if (session.pluginLoaded()) return failure("the plugin is loaded already");
+    session.loadPlugin();
+    return {};
+}
+
+CommandOutcome runMessage(CommandRunner&, Session& session, const Command& command) {
+    const auto type = command.words.size() == 1 ? parseInteger(command.words[0]) : std::nullopt;
+    if (!type || *type < 0 || *type > 0xFFFFFFFF) return failure("use: message N");
+    if (!session.pluginLoaded()) return failure("load the plugin first");
+    session.sendLoaderMessage(static_cast<std::uint32_t>(*type));
+    return {};
+}
+
+CommandOutcome runStart(CommandRunner&, Session& session, const Command&) {
+    session.start();
+    return {};
+}
+
+CommandOutcome runExpect(CommandRunner&, Session& session, const Command& command) {
+    if (command.rest.empty()) return failure("expect needs a pattern");
+    if (!session.expectLine(command.rest)) return failure("no line matched: " + command.rest);
+    return {};
+}
+
+CommandOutcome runExpectAny(CommandRunner&, Session& session, const Command& command) {
+    if (command.rest.empty()) return failure("expect-any needs a pattern");
+    if (!session.expectLineSinceMark(command.rest)) return failure("no line since the mark matched: " + command.rest);
+    return {};
+}
+
+CommandOutcome runExpectNone(CommandRunner&, Session& session, const Command& command) {
+    if (command.rest.empty()) return failure("expect-none needs a pattern");
+    // What the last key or command set off shows within the next frames.
+    session.runFrames(2);
+    if (auto line = session.findLineSinceCursor(command.rest)) return failure("unexpected line: " + *line);
+    return {};
+}
+
+CommandOutcome runMark(CommandRunner&, Session& session, const Command&) {
+    session.markCursor();
+    return {};
+}
+
+CommandOutcome runTimeout(CommandRunner&, Session& session, const Command& command) {
+    const auto duration = command.words.size() == 1 ? parseMilliseconds(command.words[0]) : std::nullopt;
+    if (!duration) return failure("use: timeout MS");
+    session.setExpectTimeout(*duration);
+    return {};
+}
+
+CommandOutcome runNote(CommandRunner&, Session& session, const Command& command) {
+    session.note(command.rest);
+    return {};
+}
+
+enum class Runs { Game, SceneOnly };
+
+struct Verb {
+    const char* name;
+    Runs runs;  // Game: the loader starts the plugin first, unless done
+    CommandOutcome (*handler)(CommandRunner&, Session&, const Command&);
+    const char* form;  // null: described with the verb before it
+    const char* meaning;
+};
+
+constexpr Verb kVerbs[] = {
+    {"search", Runs::Game, runSearchVerb, "search TEXT",
+     "the whole road: star map open for a second, hotkey, type TEXT, confirm, wait for the box"},
+    {"open", Runs::Game, runOpenOrClose, "open MENU / close MENU",
+     "the game opens or closes a menu (map, box, text, console, or any menu name)"},
+    {"close", Runs::Game, runOpenOrClose, nullptr, nullptr},
+    {"key", Runs::Game, runKey, "key down KEY / key up KEY",
+     "hold a key down or let it go (Q, TAB, ESC, 0-9, NUM0-NUM9, F1-F12, 0xNN)"},
+    {"press", Runs::Game, runKey, "key press KEY [MS] / press KEY [MS]",
+     "hold a key for MS milliseconds (default 150) and let it go"},
+    {"type", Runs::Game, runType, "type TEXT", "replace the text in the prompt's edit field"},
+    {"confirm", Runs::Game, runConfirm, "confirm",
+     "the game ends editing, closes the text input menu and captures the field's text"},
+    {"cancel", Runs::Game, runCancel, "cancel",
+     "the game's own cancel: editing cancelled, text input menu closed, nothing captured"},
+    {"capture", Runs::Game, runCapture, "capture TEXT", "the game makes a string of TEXT at the capture call site"},
+    {"ok", Runs::Game, runOk, "ok", "the player answers the game's message box: the box closes"},
+    {"wait", Runs::SceneOnly, runWait, "wait MS", "let MS milliseconds pass"},
+    {"frames", Runs::Game, runFrames, "frames N", "wait until the game thread has run N more frames"},
+    {"clock", Runs::SceneOnly, runClock, "clock freeze|run|advance MS",
+     "the plugin's clock (only where the program can set it)"},
+    {"galaxy", Runs::SceneOnly, runGalaxy, "galaxy FILE [LINE...]",
+     "load a galaxy file, amended by the quoted LINEs, and make it the game's"},
+    {"ini", Runs::SceneOnly, runIni, "ini FILE KEY VALUE",
+     "write KEY=VALUE in [General] of FILE (settings, lang or a file name)"},
+    {"window", Runs::SceneOnly, runWindow, "window game|other|none", "which window has the focus"},
+    {"ui-object", Runs::SceneOnly, runUiObject, "ui-object absent|present", "whether the game's UI object exists yet"},
+    {"load", Runs::SceneOnly, runLoad, "load", "the loader loads the plugin (ObrixPlugin_Load)"},
+    {"message", Runs::SceneOnly, runMessage, "message N",
+     "the loader sends message type N (2: the game's data has loaded)"},
+    {"start", Runs::SceneOnly, runStart, "start",
+     "load and send message 2, unless done; every game command does this first"},
+    {"expect", Runs::SceneOnly, runExpect, "expect PATTERN",
+     "wait for a transcript line matching PATTERN (* matches anything)"},
+    {"expect-none", Runs::SceneOnly, runExpectNone, "expect-none PATTERN",
+     "let two frames pass; fail if a line since the last match or mark matches"},
+    {"expect-any", Runs::SceneOnly, runExpectAny, "expect-any PATTERN",
+     "wait for a matching line anywhere after the last mark (order left open)"},
+    {"mark", Runs::SceneOnly, runMark, "mark", "expect-none and expect-any look at lines after this point only"},
+    {"timeout", Runs::SceneOnly, runTimeout, "timeout MS", "how long expect waits (default 5000)"},
+    {"note", Runs::SceneOnly, runNote, "note TEXT", "write a note line into the transcript"},
+    {"help", Runs::SceneOnly, runHelp, "help / quit", "this list / end the session"},
+    {"quit", Runs::SceneOnly, runQuit, nullptr, nullptr},
+    {"exit", Runs::SceneOnly, runQuit, nullptr, nullptr},
+};
+
+const Verb* findVerb(const std::string& name) {
+    for (const Verb& verb : kVerbs)
+        if (name == verb.name) return &verb;
+    return nullptr;
+}
+
+}  // namespace
+
 std::string commandHelp() {
     std::string text;
-    for (const auto& help : kHelp) {
-        std::string form = help.form;
+    for (const Verb& verb : kVerbs) {
+        if (verb.form == nullptr) continue;
+        std::string form = verb.form;
         form.resize(std::max<std::size_t>(form.size(), 36), ' ');
-        text += "  " + form + " " + help.meaning + "\n";
+        text += "  " + form + " " + verb.meaning + "\n";
     }
     return text;
 }
 
 CommandOutcome CommandRunner::run(const Command& command) {
-    const std::string& verb = command.verb;
-    const auto& words = command.words;
-    if (!kSceneCommands.contains(verb)) session_.start();
-
-    auto needWords = [&](std::size_t count) { return words.size() >= count; };
-
-    if (verb == "help") return {true, false, commandHelp()};
-    if (verb == "quit" || verb == "exit") return {true, true, {}};
-    if (verb == "search") {
-        if (!needWords(1)) return failure("search needs a text");
-        return runSearch(joinedWords(words));
-    }
-    if (verb == "open" || verb == "close") {
-        if (words.size() != 1) return failure(verb + " needs one menu name");
-        verb == "open" ? session_.openMenu(menuName(words[0])) : session_.closeMenu(menuName(words[0]));
-        return {};
-    }
-    if (verb == "key" || verb == "press") {
-        const bool shortForm = verb == "press";
-        const std::string action = shortForm ? "press" : (words.empty() ? "" : words[0]);
-        const std::size_t keyAt = shortForm ? 0 : 1;
-        if (words.size() <= keyAt || (action != "down" && action != "up" && action != "press"))
-            return failure("use: key down|up|press KEY [MS]");
-        const auto key = parseKeyName(words[keyAt]);
-        if (!key) return failure("unknown key " + words[keyAt]);
-        if (action == "down") session_.keyDown(*key);
-        if (action == "up") session_.keyUp(*key);
-        if (action == "press") {
-            std::optional<std::chrono::milliseconds> hold;
-            if (words.size() > keyAt + 1 && !(hold = parseMilliseconds(words[keyAt + 1])))
-                return failure("hold time must be milliseconds");
-            session_.pressKey(*key, hold);
-        }
-        return {};
-    }
-    if (verb == "type") {
-        session_.typeText(joinedWords(words));
-        return {};
-    }
-    if (verb == "confirm") {
-        session_.confirmText();
-        return {};
-    }
-    if (verb == "cancel") {
-        session_.cancelText();
-        return {};
-    }
-    if (verb == "capture") {
-        session_.captureText(joinedWords(words));
-        return {};
-    }
-    if (verb == "ok") {
-        session_.dismissMessageBox();
-        return {};
-    }
-    if (verb == "wait") {
-        const auto duration = words.size() == 1 ? parseMilliseconds(words[0]) : std::nullopt;
-        if (!duration) return failure("use: wait MS");
-        session_.waitFor(*duration);
-        return {};
-    }
-    if (verb == "frames") {
-        const auto count = words.size() == 1 ? parseInteger(words[0]) : std::nullopt;
-        if (!count || *count < 0) return failure("use: frames N");
-        if (!session_.runFrames(static_cast<std::uint64_t>(*count))) return failure("the game thread stopped running frames");
-        return {};
-    }
-    if (verb == "clock") {
-        if (!session_.clockControllable()) return failure("this program cannot set the plugin's clock");
-        if (words.size() == 1 && words[0] == "freeze") session_.freezeClock();
-        else if (words.size() == 1 && words[0] == "run") session_.runClock();
-        else if (words.size() == 2 && words[0] == "advance" && parseMilliseconds(words[1]))
-            session_.advanceClock(parseMilliseconds(words[1])->count() * 1'000'000);
-        else return failure("use: clock freeze|run|advance MS");
-        return {};
-    }
-    if (verb == "galaxy") {
-        if (words.empty()) return failure("use: galaxy FILE [LINE...]");
-        try {
-            session_.loadGalaxy(words[0], std::vector<std::string>(words.begin() + 1, words.end()));
-        } catch (const std::exception& error) {
-            return failure(error.what());
-        }
-        return {};
-    }
-    if (verb == "ini") {
-        if (words.size() != 3) return failure("use: ini FILE KEY VALUE");
-        session_.setIniValue(words[0], words[1], words[2]);
-        if (iniFileName(words[0]) == "LumoraSearchEngine.ini" && words[1] == "iTextInputMenuHotkey") {
-            char* end = nullptr;
-            const unsigned long code = std::strtoul(words[2].c_str(), &end, 16);
-            hotkey_ = (end != words[2].c_str() && code > 0 && code < 0x100) ? static_cast<int>(code) : 0x51;
-        }
-        return {};
-    }
-    if (verb == "window") {
-        if (words.size() != 1) return failure("use: window game|other|none");
-        if (words[0] == "game") session_.setWindowInFront(WindowInFront::Game);
-        else if (words[0] == "other") session_.setWindowInFront(WindowInFront::Other);
-        else if (words[0] == "none") session_.setWindowInFront(WindowInFront::None);
-        else return failure("use: window game|other|none");
-        return {};
-    }
-    if (verb == "ui-object") {
-        if (words.size() != 1 || (words[0] != "absent" && words[0] != "present"))
-            return failure("use: ui-object absent|present");
-        session_.setUiObjectPresent(words[0] == "present");
-        return {};
-    }
-    if (verb == "load") {
-        if (session_.pluginLoaded()) return failure("the plugin is loaded already");
-        session_.loadPlugin();
-        return {};
-    }
-    if (verb == "message") {
-        const auto type = words.size() == 1 ? parseInteger(words[0]) : std::nullopt;
-        if (!type || *type < 0 || *type > 0xFFFFFFFF) return failure("use: message N");
-        if (!session_.pluginLoaded()) return failure("load the plugin first");
-        session_.sendLoaderMessage(static_cast<std::uint32_t>(*type));
-        return {};
-    }
-    if (verb == "start") {
+    const Verb* verb = findVerb(command.verb);
+    if (verb == nullptr) {
+        // An unknown word still makes the game run, as any command that is not a scene command.
         session_.start();
-        return {};
+        return failure("unknown command " + command.verb + " (try help)");
     }
-    if (verb == "expect") {
-        if (command.rest.empty()) return failure("expect needs a pattern");
-        if (!session_.expectLine(command.rest)) return failure("no line matched: " + command.rest);
-        return {};
-    }
-    if (verb == "expect-any") {
-        if (command.rest.empty()) return failure("expect-any needs a pattern");
-        if (!session_.expectLineSinceMark(command.rest)) return failure("no line since the mark matched: " + command.rest);
-        return {};
-    }
-    if (verb == "expect-none") {
-        if (command.rest.empty()) return failure("expect-none needs a pattern");
-        // What the last key or command set off shows within the next frames.
-        session_.runFrames(2);
-        if (auto line = session_.findLineSinceCursor(command.rest)) return failure("unexpected line: " + *line);
-        return {};
-    }
-    if (verb == "mark") {
-        session_.markCursor();
-        return {};
-    }
-    if (verb == "timeout") {
-        const auto duration = words.size() == 1 ? parseMilliseconds(words[0]) : std::nullopt;
-        if (!duration) return failure("use: timeout MS");
-        session_.setExpectTimeout(*duration);
-        return {};
-    }
-    if (verb == "note") {
-        session_.note(command.rest);
-        return {};
-    }
-    return failure("unknown command " + verb + " (try help)");
+    if (verb->runs == Runs::Game) session_.start();
+    return verb->handler(*this, session_, command);
 }
 
-CommandOutcome CommandRunner::runSearch(const std::string& text) {
+void CommandRunner::setHotkeyFromSetting(const std::string& value) {
+    char* end = nullptr;
+    const unsigned long code = std::strtoul(value.c_str(), &end, 16);
+    hotkey_ = (end != value.c_str() && code > 0 && code < 0x100) ? static_cast<int>(code) : 0x51;
+}
+CommandOutcome CommandRunner::search(const std::string& text) {
     if (session_.menuOpen("MessageBoxMenu")) session_.dismissMessageBox();
     if (!session_.menuOpen("GalaxyStarMapMenu")) {
         session_.openMenu("GalaxyStarMapMenu");

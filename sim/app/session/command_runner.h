@@ -1,6 +1,7 @@
 #pragma once
-// Runs the commands of the demo's language on a session. The language is
-// described, command by command, by `commandHelp()` and in the README.
+// Runs the commands of the demo's language on a session: one table of verbs
+// holds each verb's handler, whether it makes the game run, and its line of
+// `commandHelp()`. The README describes the language too.
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,9 +25,13 @@ public:
     // The hotkey the plugin was configured with (changed by `ini settings
     // iTextInputMenuHotkey ...`), which `search` presses.
     int hotkey() const { return hotkey_; }
+    // `search TEXT`: the whole road from the star map to the results box.
+    CommandOutcome search(const std::string& text);
+    // Follows a value written to iTextInputMenuHotkey, read as the plugin
+    // reads it (0x51 when it names no key).
+    void setHotkeyFromSetting(const std::string& value);
 
 private:
-    CommandOutcome runSearch(const std::string& text);
     Session& session_;
     int hotkey_ = 0x51;
 };

@@ -1,28 +1,25 @@
 #include "session.h"
 
-#include <dlfcn.h>
-
-#include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
 #include "game_reactions.h"
 #include "hostsim/boot.h"
+#include "hostsim/call_sites.h"
 #include "hostsim/engine_strings.h"
 #include "hostsim/events.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/game_thread.h"
 #include "hostsim/loader.h"
 #include "hostsim/menus.h"
-#include "hostsim/call_sites.h"
 #include "hostsim/transcript.h"
 #include "key_names.h"
 #include "line_pattern.h"
+#include "player_desktop.h"
 #include "stdout_capture.h"
-#include "win32_controls.h"
 #include "work_folder.h"
 
 namespace demo {
@@ -42,9 +39,6 @@ std::string keyLine(const char* what, int virtualKey) {
     return std::string("key ") + what + " " + hostsim::quoted(keyName(virtualKey)) + " " + code;
 }
 
-// Set by the polling thread once it has gone to sleep for good.
-std::atomic<bool> pollingParked{false};
-
 }  // namespace
 
 Session::Session(SessionOptions options) : options_(std::move(options)) {
@@ -57,16 +51,15 @@ Session::Session(SessionOptions options) : options_(std::move(options)) {
         output_ = capture_->original();
     }
     hostsim::setTranscriptEcho([this](const std::string& line) { onTranscriptLine(line); });
-    win32layer::setMessageBoxHandler([](const win32layer::MessageBoxRecord& box) {
-        hostsim::recordTranscriptLine("plugin error box caption " + hostsim::quoted(box.caption) + " text " +
-                                      hostsim::quoted(box.text));
-        return IDOK;
+    answerPluginErrorBoxes([](const std::string& caption, const std::string& text) {
+        hostsim::recordTranscriptLine("plugin error box caption " + hostsim::quoted(caption) + " text " +
+                                      hostsim::quoted(text));
     });
     if (options_.clockInstaller) options_.clockInstaller(&sessionClockNow);
     hostsim::bootGame();
-    win32layer::releaseAllKeys();
-    gameWindow_ = win32layer::createWindow("Halcyra");
-    win32layer::setForegroundWindow(static_cast<HWND>(gameWindow_));
+    releaseEveryKey();
+    gameWindow_ = createTopWindow("Halcyra");
+    bringWindowToFront(gameWindow_);
     if (galaxy) installGalaxy(*galaxy);
 }
 
@@ -80,7 +73,9 @@ void Session::onTranscriptLine(const std::string& line) {
     if (!reaction) return;
     switch (reaction->kind) {
         case GameReaction::Kind::StartEditing:
-            hostsim::postToGameThread([this] { deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::StartEditText)); });
+            hostsim::postToGameThread([this] {
+                deliverEditEvent(static_cast<int>(hostsim::EventSourceKind::StartEditText));
+            });
             break;
         case GameReaction::Kind::FillEditField: {
             std::lock_guard lock(mutex_);
@@ -107,9 +102,8 @@ void Session::deliverEditEvent(int kind) {
 
 bool Session::loadPlugin() {
     if (loaded_) return true;
-    auto* descriptor = static_cast<const hostsim::PluginDescriptorRecord*>(dlsym(RTLD_DEFAULT, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<hostsim::PluginLoadEntry>(dlsym(RTLD_DEFAULT, "ObrixPlugin_Load"));
-    const auto outcome = hostsim::loadPlugin(descriptor, load);
+    const PluginEntries entries = bindPluginExports();
+    const auto outcome = hostsim::loadPlugin(entries.descriptor, entries.load);
     loaded_ = true;  // whatever came of it, the loader does not try again
     // The game's loop starts once the loader is done: the call sites are
     // never patched under a running frame.
@@ -120,6 +114,9 @@ bool Session::loadPlugin() {
 void Session::sendLoaderMessage(std::uint32_t type) {
     if (type == 2) dataLoadedSent_ = true;
     hostsim::sendLoaderMessage(type);
+    // The polling thread (when this message started it) has made its first
+    // pass, and read the keyboard in it, before the player can touch a key.
+    if (type == 2) awaitFirstPollingPass();
 }
 
 void Session::start() {
@@ -140,21 +137,20 @@ void Session::closeMenu(const std::string& menu) {
 bool Session::menuOpen(const std::string& menu) const { return hostsim::isMenuOpen(menu.c_str()); }
 
 void Session::setWindowInFront(WindowInFront window) {
-    switch (window) {
-        case WindowInFront::Game:
-            win32layer::setForegroundWindow(static_cast<HWND>(gameWindow_));
-            hostsim::recordTranscriptLine("window \"Halcyra\" in front");
-            break;
-        case WindowInFront::Other:
-            if (otherWindow_ == nullptr) otherWindow_ = win32layer::createWindow("Terminal");
-            win32layer::setForegroundWindow(static_cast<HWND>(otherWindow_));
-            hostsim::recordTranscriptLine("window \"Terminal\" in front");
-            break;
-        case WindowInFront::None:
-            win32layer::setForegroundWindow(nullptr);
-            hostsim::recordTranscriptLine("window none in front");
-            break;
+    void* target = nullptr;
+    std::string line = "window none in front";
+    if (window == WindowInFront::Game) {
+        target = gameWindow_;
+        line = "window \"Halcyra\" in front";
+    } else if (window == WindowInFront::Other) {
+        if (otherWindow_ == nullptr) otherWindow_ = createTopWindow("Terminal");
+        target = otherWindow_;
+        line = "window \"Terminal\" in front";
     }
+    // A desktop that did not follow would make the scenario pass or fail for
+    // the wrong reason; the line says so.
+    if (!bringWindowToFront(target)) line += " (not reached)";
+    hostsim::recordTranscriptLine(line);
 }
 
 void Session::setUiObjectPresent(bool present) {
@@ -210,8 +206,7 @@ std::optional<std::string> Session::formName(std::uint32_t formId) const {
 void Session::setIniValue(const std::string& file, const std::string& key, const std::string& value) {
     const std::string name = iniFileName(file);
     const std::string path = (folder_->pluginFolder() / name).string();
-    if (!WritePrivateProfileStringA("General", key.c_str(), value.c_str(), path.c_str()))
-        throw std::runtime_error("cannot write " + path);
+    if (!writeGeneralSetting(path, key, value)) throw std::runtime_error("cannot write " + path);
     hostsim::recordTranscriptLine("ini " + hostsim::quoted(name) + " [General] " + key + " = " +
                                   hostsim::quoted(value));
 }
@@ -224,11 +219,11 @@ std::FILE* Session::output() const { return output_; }
 
 void Session::keyDown(int virtualKey) {
     hostsim::recordTranscriptLine(keyLine("down", virtualKey));
-    win32layer::pressKey(virtualKey);
+    sendKeyEvent(virtualKey, true);
 }
 
 void Session::keyUp(int virtualKey) {
-    win32layer::releaseKey(virtualKey);
+    sendKeyEvent(virtualKey, false);
     hostsim::recordTranscriptLine(keyLine("up", virtualKey));
 }
 
@@ -350,22 +345,12 @@ void Session::note(const std::string& text) { hostsim::recordTranscriptLine("not
 
 // ---- The end ------------------------------------------------------------------------------
 
-void Session::parkPollingThread() {
-    if (win32layer::createdThreads().empty()) return;
-    win32layer::setSleepOverride([](DWORD) {
-        pollingParked.store(true);
-        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-    });
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!pollingParked.load() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-}
-
 SessionSummary Session::finish() {
     finished_ = true;
     // The plugin's thread ends its pass and sleeps for good; the game stops.
-    parkPollingThread();
+    if (!parkPollingThread()) hostsim::recordTranscriptLine("game: the plugin's polling thread did not come to rest");
     hostsim::stopGameThread();
-    win32layer::releaseAllKeys();
+    releaseEveryKey();
 
     SessionSummary summary;
     const auto ledger = hostsim::engineStringLedger();
@@ -378,7 +363,7 @@ SessionSummary Session::finish() {
                                                   : "game: session ended with problems");
 
     hostsim::setTranscriptEcho({});
-    win32layer::setMessageBoxHandler({});
+    answerPluginErrorBoxes({});
     if (options_.clockInstaller) options_.clockInstaller(nullptr);
     capture_.reset();
     output_ = stdout;

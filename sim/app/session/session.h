@@ -26,13 +26,13 @@ class WorkFolder;
 class StdoutCapture;
 
 struct SessionOptions {
-    std::string galaxyPath;                          // empty: no galaxy installed
-    std::string workdir;                             // empty: a fresh temporary folder
-    std::chrono::milliseconds keyHold{150};          // how long a pressed key stays down
-    std::chrono::milliseconds expectTimeout{5000};   // how long `expectLine` waits
+    std::string galaxyPath;                         // empty: no galaxy installed
+    std::string workdir;                            // empty: a fresh temporary folder
+    std::chrono::milliseconds keyHold{150};         // how long a pressed key stays down
+    std::chrono::milliseconds expectTimeout{5000};  // how long `expectLine` waits
     std::chrono::milliseconds framePeriod{16};
-    bool captureDiagnostics = false;                 // standard output becomes "diagnostic:" lines
-    ClockInstaller clockInstaller = nullptr;         // null: the plugin keeps its own clock
+    bool captureDiagnostics = false;          // standard output becomes "diagnostic:" lines
+    ClockInstaller clockInstaller = nullptr;  // null: the plugin keeps its own clock
     // Every transcript line as it is recorded, on the thread that recorded it,
     // with the stream that reaches the real standard output.
     std::function<void(const std::string& line, std::FILE* out)> onLine;
@@ -139,7 +139,6 @@ private:
     void installGalaxy(const LoadedGalaxy& galaxy);
     void onTranscriptLine(const std::string& line);
     void deliverEditEvent(int kind);
-    void parkPollingThread();
 
     SessionOptions options_;
     std::unique_ptr<WorkFolder> folder_;

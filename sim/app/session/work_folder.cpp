@@ -1,15 +1,30 @@
 #include "work_folder.h"
 
-#include <cstdlib>
+#include <random>
 #include <stdexcept>
+#include <string>
 
 namespace demo {
+namespace {
+
+// create_directory answers false for a name that exists already, so a folder
+// made here is ours alone, on every system.
+std::filesystem::path freshTemporaryFolder() {
+    std::random_device seed;
+    std::mt19937_64 names(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto candidate = base / ("halcyra_demo_" + std::to_string(names() % 1000000000u));
+        if (std::filesystem::create_directory(candidate)) return candidate;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+}  // namespace
 
 WorkFolder::WorkFolder(const std::string& path) : previous_(std::filesystem::current_path()) {
     if (path.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "halcyra_demo_XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
+        path_ = freshTemporaryFolder();
         temporary_ = true;
     } else {
         path_ = std::filesystem::absolute(path);
