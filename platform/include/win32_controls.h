@@ -77,6 +77,11 @@ struct ThreadRecord {
 };
 std::vector<ThreadRecord> createdThreads();
 
+// True while one of this stand-in's Windows functions that allocate runs on
+// the calling thread: Windows reports its own failures through results and
+// never throws into its caller, so a test's allocation failures spare it.
+bool insideSystemCode() noexcept;
+
 // Replaces the wait of Sleep (e.g. to count or speed up a polling loop); an
 // empty function restores the real sleep.
 void setSleepOverride(std::function<void(DWORD)> fake);

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "win32_controls.h"
+#include "system_code.h"
 
 namespace win32layer {
 
@@ -69,6 +70,7 @@ void setForegroundWindow(HWND window) {
 
 // Simulated windows have no class, so only a search by title alone can match.
 HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
+    win32layer::detail::SystemCodeScope systemCode;
     using namespace win32layer;
     if (className != nullptr) return nullptr;
     Desktop& d = desktop();

@@ -2,6 +2,7 @@
 #include <mutex>
 
 #include "win32_controls.h"
+#include "system_code.h"
 
 namespace win32layer {
 
@@ -50,6 +51,7 @@ bool waitForMessageBoxes(std::size_t count, std::chrono::milliseconds timeout) {
 // Recorded first, then answered by the handler outside the lock, so a handler
 // that blocks (a modal box left open) does not stop other boxes or readers.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    win32layer::detail::SystemCodeScope systemCode;
     using namespace win32layer;
     MessageBoxRecord record{owner, text ? text : "", caption ? caption : "Error", type, std::this_thread::get_id()};
     std::function<int(const MessageBoxRecord&)> handler;

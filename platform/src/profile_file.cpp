@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "win32_layer.h"
+#include "system_code.h"
 
 namespace {
 
@@ -276,6 +277,7 @@ BOOL writeProfileValue(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                LPCSTR path) {
+    win32layer::detail::SystemCodeScope systemCode;
     if (buffer == nullptr || size == 0) return 0;
     try {
         return readProfileValue(section, key, defaultValue, buffer, size, path);
@@ -286,6 +288,7 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
+    win32layer::detail::SystemCodeScope systemCode;
     try {
         return writeProfileValue(section, key, value, path);
     } catch (...) {

@@ -7,6 +7,7 @@
 
 #include "function_seam.h"
 #include "win32_controls.h"
+#include "system_code.h"
 
 namespace win32layer {
 
@@ -70,6 +71,7 @@ void setSleepOverride(std::function<void(DWORD)> fake) { sleepSeam().replace(std
 // the system's normal stack here.
 HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
                     LPVOID parameter, DWORD creationFlags, LPDWORD threadId) {
+    win32layer::detail::SystemCodeScope systemCode;
     using namespace win32layer;
     if (DWORD error = createThreadSeam().failure()) {
         SetLastError(error);

@@ -7,6 +7,7 @@
 #include "memory_seams.h"
 #include "page_protection.h"
 #include "win32_controls.h"
+#include "system_code.h"
 
 #ifndef MAP_FIXED_NOREPLACE
 #define MAP_FIXED_NOREPLACE 0x100000
@@ -124,6 +125,7 @@ BOOL realVirtualFree(LPVOID address, SIZE_T size, DWORD freeType) {
 }  // namespace win32layer
 
 LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD protect) {
+    win32layer::detail::SystemCodeScope systemCode;
     auto& seam = win32layer::detail::virtualAllocSeam();
     if (DWORD error = seam.failure()) {
         SetLastError(error);

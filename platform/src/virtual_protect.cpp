@@ -6,6 +6,7 @@
 #include "page_protection.h"
 #include "process_mappings.h"
 #include "win32_controls.h"
+#include "system_code.h"
 
 namespace win32layer {
 
@@ -63,6 +64,7 @@ BOOL realVirtualProtect(LPVOID address, SIZE_T size, DWORD newProtect, PDWORD ol
 }  // namespace win32layer
 
 BOOL VirtualProtect(LPVOID address, SIZE_T size, DWORD newProtect, PDWORD oldProtect) {
+    win32layer::detail::SystemCodeScope systemCode;
     auto& seam = win32layer::detail::virtualProtectSeam();
     if (DWORD error = seam.failure()) {
         SetLastError(error);

@@ -6,6 +6,7 @@
 #include "page_protection.h"
 #include "process_mappings.h"
 #include "win32_controls.h"
+#include "system_code.h"
 
 namespace win32layer {
 
@@ -82,6 +83,7 @@ SIZE_T realVirtualQuery(LPCVOID address, MEMORY_BASIC_INFORMATION* buffer) {
 }  // namespace win32layer
 
 SIZE_T VirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION buffer, SIZE_T length) {
+    win32layer::detail::SystemCodeScope systemCode;
     auto& seam = win32layer::detail::virtualQuerySeam();
     if (DWORD error = seam.failure()) {
         SetLastError(error);

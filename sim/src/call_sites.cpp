@@ -5,6 +5,7 @@
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -57,6 +58,7 @@ std::uint64_t promptTargetResult(std::uint64_t a, std::uint64_t b, std::uint64_t
 }
 
 SIM_ABI std::uint64_t promptHookTarget(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
+    GameCodeScope gameCode;
     ++promptTargetSeen.calls;
     promptTargetSeen.args[0] = a;
     promptTargetSeen.args[1] = b;

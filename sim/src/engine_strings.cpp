@@ -1,7 +1,10 @@
 #include "hostsim/engine_strings.h"
 
+#include "hostsim/forms.h"
+#include "hostsim/game_code.h"
 #include "hostsim/transcript.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -91,7 +94,23 @@ bool isEngineString(EngineStringHandle handle) {
     return p.entries.contains(handle);
 }
 
+namespace {
+std::atomic<std::uint32_t> createsToFail{0};
+
+// Takes one planned failure, if any is left.
+bool takeCreateFailure() {
+    std::uint32_t left = createsToFail.load();
+    while (left > 0 && !createsToFail.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
+}
+}  // namespace
+
+void throwFromEngineStringCreates(std::uint32_t count) { createsToFail.store(count); }
+
 SIM_ABI void* createEngineString(EngineStringHandle* out, const char* text, std::uint8_t flag) {
+    GameCodeScope gameCode;
+    if (takeCreateFailure()) throw HostFault{0};
     if (out == nullptr) {
         recordViolation("EngineString_Create called with a null output handle");
         return nullptr;
@@ -110,6 +129,7 @@ SIM_ABI void* createEngineString(EngineStringHandle* out, const char* text, std:
 }
 
 SIM_ABI void releaseEngineString(EngineStringHandle* handle) {
+    GameCodeScope gameCode;
     if (handle == nullptr || *handle == nullptr) return;
     auto& p = pool();
     std::lock_guard lock(p.mutex);

@@ -4,6 +4,7 @@
 
 #include "hostsim/menus.h"
 #include "hostsim/transcript.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -106,6 +107,7 @@ std::size_t deliverTextInputEvent(EventSourceKind kind) {
 }
 
 SIM_ABI void registerEventSink(EventSourceObject* source, void* sink) {
+    GameCodeScope gameCode;
     EventSourceKind kind{};
     if (!identifySource(source, kind)) {
         recordViolation("HostEventSource_RegisterSink with an unknown event source");

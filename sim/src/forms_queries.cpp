@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "hostsim/answer_faults.h"
 #include "hostsim/forms.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/image.h"
@@ -47,6 +48,7 @@ namespace host_query {
 
 SIM_ABI void* lookupById(std::uint32_t formId) {
     countFormQuery(FormQuery::LookupById);
+    if (takeAnswerFault(FormQuery::LookupById) != AnswerFault::None) return nullptr;
     Galaxy* galaxy = installedGalaxy();
     return galaxy == nullptr ? nullptr : galaxy->lookup(formId);
 }
@@ -58,6 +60,8 @@ SIM_ABI const char* getFullName(void* form) {
         return nullptr;
     }
     throwIfFaulty(form);
+    if (const AnswerFault fault = takeAnswerFault(FormQuery::GetFullName); fault != AnswerFault::None)
+        return fault == AnswerFault::EmptyName ? "" : nullptr;
     const FormDetails* details = detailsOf(form);
     return details == nullptr ? nullptr : details->name;
 }
@@ -65,6 +69,7 @@ SIM_ABI const char* getFullName(void* form) {
 SIM_ABI void* getParentForm(void* unused, std::int32_t zero, void* form) {
     countFormQuery(FormQuery::GetParentForm);
     if (!checkLeadingArguments("HostForm_GetParentForm", unused, zero, form)) return nullptr;
+    if (takeAnswerFault(FormQuery::GetParentForm) != AnswerFault::None) return nullptr;
     const FormDetails* details = detailsOf(form);
     return details == nullptr ? nullptr : details->parentForm;
 }
@@ -75,6 +80,7 @@ SIM_ABI void* getNamedForm(void* placed) {
         recordFormViolation("HostLocation_GetNamedForm: called with a null form");
         return nullptr;
     }
+    if (takeAnswerFault(FormQuery::GetNamedForm) != AnswerFault::None) return nullptr;
     const FormDetails* details = detailsOf(placed);
     return details == nullptr ? nullptr : details->namedForm;
 }
@@ -82,6 +88,7 @@ SIM_ABI void* getNamedForm(void* placed) {
 SIM_ABI void* getLinkedForm(void* unused, std::int32_t zero, void* placed) {
     countFormQuery(FormQuery::GetLinkedForm);
     if (!checkLeadingArguments("HostLocation_GetLinkedForm", unused, zero, placed)) return nullptr;
+    if (takeAnswerFault(FormQuery::GetLinkedForm) != AnswerFault::None) return nullptr;
     const FormDetails* details = detailsOf(placed);
     return details == nullptr ? nullptr : details->linkedForm;
 }
@@ -89,6 +96,7 @@ SIM_ABI void* getLinkedForm(void* unused, std::int32_t zero, void* placed) {
 SIM_ABI void* getAltForm(void* unused, std::int32_t zero, void* placed) {
     countFormQuery(FormQuery::GetAltForm);
     if (!checkLeadingArguments("HostLocation_GetAltForm", unused, zero, placed)) return nullptr;
+    if (takeAnswerFault(FormQuery::GetAltForm) != AnswerFault::None) return nullptr;
     const FormDetails* details = detailsOf(placed);
     return details == nullptr ? nullptr : details->altForm;
 }
@@ -96,6 +104,7 @@ SIM_ABI void* getAltForm(void* unused, std::int32_t zero, void* placed) {
 SIM_ABI bool isFiltered(void* unused, std::int32_t zero, void* placed) {
     countFormQuery(FormQuery::IsFiltered);
     if (!checkLeadingArguments("HostLocation_IsFiltered", unused, zero, placed)) return false;
+    if (takeAnswerFault(FormQuery::IsFiltered) != AnswerFault::None) return false;
     const FormDetails* details = detailsOf(placed);
     return details != nullptr && details->filtered;
 }
@@ -112,6 +121,7 @@ SIM_ABI bool matchesContext(void* placed, void* context) {
                             " is not the game's location context");
         return false;
     }
+    if (takeAnswerFault(FormQuery::MatchesContext) != AnswerFault::None) return false;
     const FormDetails* details = detailsOf(placed);
     return details != nullptr && details->matchesContext;
 }
@@ -122,6 +132,7 @@ SIM_ABI bool matchesForm(void* placed, void* form) {
         recordFormViolation("HostLocation_MatchesForm: called with a null form");
         return false;
     }
+    if (takeAnswerFault(FormQuery::MatchesForm) != AnswerFault::None) return false;
     const FormDetails* details = detailsOf(placed);
     if (details == nullptr) return false;
     const std::uint32_t wanted = static_cast<const FormHeader*>(form)->formId;
@@ -141,6 +152,7 @@ SIM_ABI void* findExtraDataByType(void* list, std::uint8_t type) {
         container->lock.acquisitions.load() <= container->lock.releases.load()) {
         recordFormViolation("HostExtraData_FindByType: container searched without holding its lock");
     }
+    if (takeAnswerFault(FormQuery::FindExtraDataByType) != AnswerFault::None) return nullptr;
     for (ExtraDataEntry* entry = container->list.head; entry != nullptr; entry = entry->next) {
         if (entry->type == type) return entry;
     }
@@ -160,6 +172,7 @@ SIM_ABI void* dynamicCast(void* object, std::int32_t offset, const void* source,
     }
     if (object == nullptr) return nullptr;
     throwIfFaulty(object);
+    if (takeAnswerFault(FormQuery::DynamicCast) != AnswerFault::None) return nullptr;
     const FormDetails* details = detailsOf(object);
     return details == nullptr ? nullptr : details->keywordList;
 }

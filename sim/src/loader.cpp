@@ -5,6 +5,7 @@
 
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -23,6 +24,7 @@ LoaderRecord& loaderRecord() {
 }
 
 SIM_ABI bool registerListener(std::uint32_t pluginHandle, const char* sender, LoaderListener listener) {
+    GameCodeScope gameCode;
     const std::string senderName = sender ? sender : "";
     recordTranscriptLine("loader: listener registered handle " + std::to_string(pluginHandle) + " sender " +
                          quoted(senderName));
@@ -42,6 +44,7 @@ constinit LoaderMessagingRecord messagingInterface{1, 0, registerListener};
 constinit LoaderMessagingRecord messagingInterfaceWithoutRegistration{1, 0, nullptr};
 
 SIM_ABI void* queryInterface(std::uint32_t id) {
+    GameCodeScope gameCode;
     recordTranscriptLine("loader: interface query " + std::to_string(id));
     const LoaderRecord& r = loaderRecord();
     if (id != kMessagingInterfaceId || !r.messagingAvailable.load()) return nullptr;

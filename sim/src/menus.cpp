@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "hostsim/transcript.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -110,6 +111,7 @@ std::size_t pendingUiMessages() {
 }
 
 SIM_ABI bool isMenuOpenHost(UiObject* ui, const EngineStringHandle* menuName) {
+    GameCodeScope gameCode;
     if (ui != uiObject()) {
         recordViolation("HostUi_IsMenuOpen called with an object that is not the UI");
         return false;
@@ -119,6 +121,7 @@ SIM_ABI bool isMenuOpenHost(UiObject* ui, const EngineStringHandle* menuName) {
 }
 
 SIM_ABI void addUiMessage(UiMessageQueueObject* queue, const EngineStringHandle* menuName, std::uint32_t kind) {
+    GameCodeScope gameCode;
     if (queue != uiMessageQueue()) {
         recordViolation("HostUiMessageQueue_AddMessage called with an object that is not the message queue");
         return;

@@ -6,6 +6,7 @@
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -43,6 +44,7 @@ void placeUiData() {
 
 SIM_ABI void showMessageBoxHost(void* owner, std::uint64_t reserved1, std::uint64_t reserved2,
                                 EngineStringHandle text) {
+    GameCodeScope gameCode;
     MessageBoxRecord record{readTitle(), {}};
     if (!titleGuardIntact()) recordViolation("bytes after the message box title text were changed");
     if (owner != nullptr || reserved1 != 0 || reserved2 != 0)

@@ -7,6 +7,7 @@
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -25,6 +26,7 @@ void checkCompareRestored() {
 }  // namespace
 
 SIM_ABI void openTextInputMenuHost(const char* header, const char* defaultText, std::uint64_t mode) {
+    GameCodeScope gameCode;
     PromptRecord record{header ? header : "", defaultText ? defaultText : "", mode,
                         compareBytesAre(kTextInputCompareForced)};
     if (header == nullptr || defaultText == nullptr)

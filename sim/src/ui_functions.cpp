@@ -6,10 +6,12 @@
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "hostsim/game_code.h"
 
 namespace hostsim {
 
 SIM_ABI bool playUiSoundHost(std::uint32_t* soundId, const char* name, const void* context, float volume) {
+    GameCodeScope gameCode;
     if (context != at(offsets::HostAudio_UiSoundContext)) {
         recordViolation("HostAudio_PlayUiSound with a context other than the UI sound context");
         return false;
@@ -31,6 +33,7 @@ SIM_ABI bool playUiSoundHost(std::uint32_t* soundId, const char* name, const voi
 
 SIM_ABI void sendUiRequest(UiMessageQueueObject* queue, EngineStringHandle menu, bool open,
                            EngineStringHandle request, const std::uint32_t* payload) {
+    GameCodeScope gameCode;
     if (queue != uiMessageQueue()) {
         recordViolation("HostUiMessageQueue_SendRequest called with an object that is not the message queue");
         return;

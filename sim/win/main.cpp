@@ -13,6 +13,7 @@
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
 #include "scenario_hooks.h"
+#include "scenario_no_messaging.h"
 #include "script_session.h"
 #include "version_resource.h"
 
@@ -61,13 +62,19 @@ int runGame() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session.
+    // "--scenario hooks <galaxy file>" runs the hook scenario instead of the plain session;
+    // "--scenario no-messaging" a load without the loader's messaging interface;
     // "--script FILE ..." plays a session of the command language.
-    const bool hooksScenario = argc == 4 && std::string(argv[1]) == "--scenario" && std::string(argv[2]) == "hooks";
-    const bool script = argc >= 3 && std::string(argv[1]) == "--script";
-    const int code = hooksScenario ? hostsim::runHooksScenario(argv[3])
-                     : script      ? hostsim::runScriptSession(argc, argv)
-                                   : runGame();
+    const bool scenario = argc >= 3 && std::string(argv[1]) == "--scenario";
+    int code;
+    if (scenario && argc == 4 && std::string(argv[2]) == "hooks")
+        code = hostsim::runHooksScenario(argv[3]);
+    else if (scenario && argc == 3 && std::string(argv[2]) == "no-messaging")
+        code = hostsim::runNoMessagingScenario();
+    else if (argc >= 3 && std::string(argv[1]) == "--script")
+        code = hostsim::runScriptSession(argc, argv);
+    else
+        code = runGame();
     std::fflush(stdout);
     // The plugin's threads run until the process ends, as in the game.
     ExitProcess(static_cast<UINT>(code));

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <new>
 
+#include "base/entry_guard.h"
 #include "host/engine_string.h"
 #include "host/game_names.h"
 #include "host/ui.h"
@@ -15,6 +16,9 @@ namespace {
 // A result box opens this soon after the search showed it, or it is not ours.
 constexpr std::int64_t kResultsBoxOpenWindowNs = 500'000'000;
 
+// What every sink hands back to the game's event source.
+constexpr std::uint32_t kContinueDispatch = 0;
+
 // Editing started or ended: the star map test is made with the mutex held.
 void onEditEnded() {
     std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
@@ -23,10 +27,12 @@ void onEditEnded() {
 }
 }  // namespace
 
-HOST_ABI void* BSTEventDetail::SinkBase::scalarDeletingDestructor(unsigned flags) {
-    this->~SinkBase();
-    if (flags & 1) ::operator delete(this);
-    return this;
+HOST_ABI void* BSTEventDetail::SinkBase::scalarDeletingDestructor(unsigned flags) noexcept {
+    return runGuardedEntry("sink destructor", static_cast<void*>(this), [this, flags]() -> void* {
+        this->~SinkBase();
+        if (flags & 1) ::operator delete(this);
+        return this;
+    });
 }
 
 namespace Events {
@@ -36,9 +42,9 @@ constinit LumoraSearchEngine_TextInputMenu_StartEditTextClass g_startEditTextSin
 constinit LumoraSearchEngine_TextInputMenu_EndEditTextClass g_endEditTextSink;
 constinit LumoraSearchEngine_TextInputMenu_InputCanceledClass g_inputCanceledSink;
 
-HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const MenuOpenCloseEvent* event,
-                                                                          void* source) {
-    if (event == nullptr) return 0;
+namespace {
+void onMenuOpenClose(const MenuOpenCloseEvent* event) {
+    if (event == nullptr) return;
     {
         EngineStringHandle starMap(kStarMapMenu);
         if (event->menuName == starMap.value()) {
@@ -46,7 +52,7 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
                 std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
                 PluginState.starMapOpenedAtNs = NowNs();
             }
-            return 0;
+            return;
         }
     }
     {
@@ -61,7 +67,7 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
                 PluginState.resultsBoxOpen = false;
                 PluginState.resultKeys.clear();
             }
-            return 0;
+            return;
         }
     }
     EngineStringHandle textInput(kTextInputMenu);
@@ -69,26 +75,36 @@ HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const
         std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
         PluginState.textInputActive = false;
     }
-    return 0;
+}
+
+void onEditStarted() {
+    std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+    if (IsMenuOpen(kStarMapMenu)) PluginState.textInputActive = true;
+}
+}  // namespace
+
+HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const MenuOpenCloseEvent* event,
+                                                                          void*) noexcept {
+    runGuardedEntry("menu open/close sink", [event] { onMenuOpenClose(event); });
+    return kContinueDispatch;
 }
 
 HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_StartEditTextClass::OnEvent(
-    const TextInputMenu_StartEditText*, void*) {
-    std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
-    if (IsMenuOpen(kStarMapMenu)) PluginState.textInputActive = true;
-    return 0;
+    const TextInputMenu_StartEditText*, void*) noexcept {
+    runGuardedEntry("start edit text sink", [] { onEditStarted(); });
+    return kContinueDispatch;
 }
 
 HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_EndEditTextClass::OnEvent(const TextInputMenu_EndEditText*,
-                                                                                 void*) {
-    onEditEnded();
-    return 0;
+                                                                                 void*) noexcept {
+    runGuardedEntry("end edit text sink", [] { onEditEnded(); });
+    return kContinueDispatch;
 }
 
 HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEvent(
-    const TextInputMenu_InputCanceled*, void*) {
-    onEditEnded();
-    return 0;
+    const TextInputMenu_InputCanceled*, void*) noexcept {
+    runGuardedEntry("input canceled sink", [] { onEditEnded(); });
+    return kContinueDispatch;
 }
 
 }  // namespace Events

@@ -1,7 +1,9 @@
 #pragma once
 // The game's event sink classes, laid out as the game's compiler lays them
 // out: one virtual table pointer; slot 0 the scalar deleting destructor,
-// slot 1 OnEvent. The game calls both through the table.
+// slot 1 OnEvent. The game calls both through the table. OnEvent returns 0 in
+// every case, also when a handler was stopped by an exception (the event is
+// then not recorded, and a diagnostic line says so).
 #include <cstddef>
 #include <cstdint>
 
@@ -25,7 +27,7 @@ class SinkBase {
 public:
     constexpr SinkBase() = default;
     // Destroys the sink and frees it when bit 0 of the flags is set.
-    virtual HOST_ABI void* scalarDeletingDestructor(unsigned flags);
+    virtual HOST_ABI void* scalarDeletingDestructor(unsigned flags) noexcept;
 
 protected:
     ~SinkBase() = default;
@@ -36,7 +38,7 @@ template <typename Event>
 class BSTEventSink : public BSTEventDetail::SinkBase {
 public:
     constexpr BSTEventSink() = default;
-    virtual HOST_ABI std::uint32_t OnEvent(const Event* event, void* source) { return 0; }
+    virtual HOST_ABI std::uint32_t OnEvent(const Event* event, void* source) noexcept { return 0; }
 };
 
 namespace Events {
@@ -44,25 +46,25 @@ namespace Events {
 class LumoraSearchEngine_MenuOpenCloseEventClass : public BSTEventSink<MenuOpenCloseEvent> {
 public:
     constexpr LumoraSearchEngine_MenuOpenCloseEventClass() = default;
-    HOST_ABI std::uint32_t OnEvent(const MenuOpenCloseEvent* event, void* source) override;
+    HOST_ABI std::uint32_t OnEvent(const MenuOpenCloseEvent* event, void* source) noexcept override;
 };
 
 class LumoraSearchEngine_TextInputMenu_StartEditTextClass : public BSTEventSink<TextInputMenu_StartEditText> {
 public:
     constexpr LumoraSearchEngine_TextInputMenu_StartEditTextClass() = default;
-    HOST_ABI std::uint32_t OnEvent(const TextInputMenu_StartEditText* event, void* source) override;
+    HOST_ABI std::uint32_t OnEvent(const TextInputMenu_StartEditText* event, void* source) noexcept override;
 };
 
 class LumoraSearchEngine_TextInputMenu_EndEditTextClass : public BSTEventSink<TextInputMenu_EndEditText> {
 public:
     constexpr LumoraSearchEngine_TextInputMenu_EndEditTextClass() = default;
-    HOST_ABI std::uint32_t OnEvent(const TextInputMenu_EndEditText* event, void* source) override;
+    HOST_ABI std::uint32_t OnEvent(const TextInputMenu_EndEditText* event, void* source) noexcept override;
 };
 
 class LumoraSearchEngine_TextInputMenu_InputCanceledClass : public BSTEventSink<TextInputMenu_InputCanceled> {
 public:
     constexpr LumoraSearchEngine_TextInputMenu_InputCanceledClass() = default;
-    HOST_ABI std::uint32_t OnEvent(const TextInputMenu_InputCanceled* event, void* source) override;
+    HOST_ABI std::uint32_t OnEvent(const TextInputMenu_InputCanceled* event, void* source) noexcept override;
 };
 
 // The four process-wide sinks.

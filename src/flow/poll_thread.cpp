@@ -3,6 +3,8 @@
 #include <mutex>
 #include <string>
 
+#include "base/diagnostics.h"
+#include "base/entry_guard.h"
 #include "base/plugin_error.h"
 #include "config/settings.h"
 #include "host/bindings.h"
@@ -114,16 +116,22 @@ void PollOnce() {
     }
 }
 
-DWORD WINAPI PollThreadMain(LPVOID) {
+bool runPollingPass() noexcept {
+    return runGuardedEntry("polling pass", [] { PollOnce(); });
+}
+
+DWORD WINAPI PollThreadMain(LPVOID) noexcept {
     for (;;) {
-        PollOnce();
+        runPollingPass();
         Sleep(kPollIntervalMs);
     }
 }
 
 void startPollingThread() {
     // The handle is neither kept nor closed: the thread lives as long as the game.
-    CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr);
+    if (CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr) == nullptr)
+        writeDiagnostic("polling thread not started (%08X): the hotkey and the digit keys stay unheard",
+                        static_cast<unsigned>(GetLastError()));
 }
 
 }  // namespace lumora

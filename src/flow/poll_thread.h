@@ -19,10 +19,16 @@ DigitKey ReadDigitKey();
 // One pass over the keys and the shared state.
 void PollOnce();
 
-// Thread routine: PollOnce, then 50 ms of sleep, for ever.
-DWORD WINAPI PollThreadMain(LPVOID parameter);
+// One guarded pass. Results: true when PollOnce ran to its end; false when an
+// exception stopped it (the pass is skipped, a diagnostic line says why, and
+// every lock it took has been released).
+bool runPollingPass() noexcept;
 
-// Creates the polling thread (8 KiB initial stack, no parameter).
+// Thread routine: a guarded pass, then 50 ms of sleep, for ever.
+DWORD WINAPI PollThreadMain(LPVOID parameter) noexcept;
+
+// Creates the polling thread (8 KiB initial stack, no parameter). When Windows
+// refuses, a diagnostic line says so and the plugin goes on without it.
 void startPollingThread();
 
 }  // namespace lumora

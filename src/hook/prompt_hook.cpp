@@ -1,7 +1,9 @@
 #include <array>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
+#include "base/entry_guard.h"
 #include "base/patch_code_bytes.h"
 #include "config/ui_texts.h"
 #include "hook/search_hooks.h"
@@ -21,28 +23,39 @@ constexpr std::uint32_t kTextInputMode = 0;
 bool openSearchPrompt(std::string header, std::string defaultText) {
     auto* compare = reinterpret_cast<std::uint8_t*>(hostAddress(HostOffset::HostPatch_TextInputCompare));
     if (std::memcmp(compare, kExpectedCompare.data(), kExpectedCompare.size()) != 0) return false;
-    if (!patchCodeBytes({kForcedCompare.begin(), kForcedCompare.end()}, compare)) return false;
+    // Both sequences are made before the game's code changes, so that putting
+    // the compare back allocates nothing and happens however the call is left.
+    std::vector<std::uint8_t> forced(kForcedCompare.begin(), kForcedCompare.end());
+    std::vector<std::uint8_t> expected(kExpectedCompare.begin(), kExpectedCompare.end());
+    if (!patchCodeBytes(std::move(forced), compare)) return false;
+    struct RestoreCompare {
+        std::vector<std::uint8_t>& bytes;
+        std::uint8_t* at;
+        // A failed restore leaves the forced compare in place; there is
+        // nothing better to do from the game's thread than carry on.
+        ~RestoreCompare() { patchCodeBytes(std::move(bytes), at); }
+    } restore{expected, compare};
     hostFunction<OpenTextInputMenuFn>(HostOffset::HostUi_OpenTextInputMenu)(header.c_str(), defaultText.c_str(),
                                                                              kTextInputMode);
-    // A failed restore leaves the forced compare in place; there is nothing
-    // better to do from the game's thread than carry on.
-    patchCodeBytes({kExpectedCompare.begin(), kExpectedCompare.end()}, compare);
     return true;
 }
 
-HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
-    const std::uint64_t result = hostFunction<PromptHookTargetFn>(HostOffset::HostCall_PromptHookTarget)(a, b, c, d);
+namespace {
+void openRequestedPrompt() {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
-    if (!lock.owns_lock()) return result;  // the request stays pending for a later frame
-    if (PluginState.promptRequested) {
-        // Nothing may unwind into the game's frame; a failed attempt drops the
-        // request like any other.
-        try {
-            openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
-        } catch (...) {
-        }
-        PluginState.promptRequested = false;
-    }
+    if (!lock.owns_lock()) return;  // the request stays pending for a later frame
+    if (!PluginState.promptRequested) return;
+    // A failed attempt, an exception included, drops the request like any other.
+    struct ClearRequest {
+        ~ClearRequest() { PluginState.promptRequested = false; }
+    } clearRequest;
+    openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
+}
+}  // namespace
+
+HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) noexcept {
+    const std::uint64_t result = hostFunction<PromptHookTargetFn>(HostOffset::HostCall_PromptHookTarget)(a, b, c, d);
+    runGuardedEntry("prompt hook", [] { openRequestedPrompt(); });
     return result;
 }
 

@@ -9,12 +9,15 @@
 namespace lumora {
 
 // Replaces the game's call of its per-frame UI routine; opens the search
-// prompt when the polling thread asked for it.
-HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d);
+// prompt when the polling thread asked for it. Returns the game's result
+// whatever happened to the prompt (an exception drops the request).
+HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) noexcept;
 
 // Replaces the game's EngineString_Create call for the text input menu's text;
 // runs the search on text that arrives just after editing ended on the map.
-HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t flag);
+// Returns the game's result; its call is made once on every path, also when
+// the lock or the search failed.
+HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t flag) noexcept;
 
 // Opens the game's text input menu with our texts. Results:
 //   false  the compare instruction is not the one this game build has, or it

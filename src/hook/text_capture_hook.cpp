@@ -1,6 +1,7 @@
 #include <mutex>
 #include <string>
 
+#include "base/entry_guard.h"
 #include "hook/search_hooks.h"
 #include "search/run_search.h"
 #include "state/clock.h"
@@ -14,24 +15,24 @@ void* createEngineString(EngineString* out, const char* text, std::uint8_t flag)
 }
 }  // namespace
 
-HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t flag) {
+HOST_ABI void* textCaptureHook(EngineString* out, const char* text, std::uint8_t flag) noexcept {
     if (text == nullptr) return createEngineString(out, text, flag);
 
-    std::unique_lock<std::recursive_mutex> lock(PluginState.mutex);
-    const std::int64_t elapsed = NowNs() - PluginState.textEditEndedAtNs;
-    if (elapsed > kCaptureWindowNs - 1) {
-        void* result = createEngineString(out, text, flag);
-        lock.unlock();
-        return result;
-    }
-    // Nothing may unwind into the game's frames: whatever the search could not
-    // handle itself ends here, and the game's own call is still made.
-    try {
+    std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::defer_lock);
+    bool searched = false;
+    // Whatever the search could not handle itself ends here: the game's own
+    // call below is made on every path, with or without the lock.
+    runGuardedEntry("text capture hook", [&] {
+        lock.lock();
+        if (NowNs() - PluginState.textEditEndedAtNs > kCaptureWindowNs - 1) return;
+        searched = true;
         runSearch(std::string(text));
-    } catch (...) {
-    }
-    lock.unlock();
-    return createEngineString(out, text, flag);
+    });
+    // Outside the window the game's call is made while the lock is still held.
+    if (searched && lock.owns_lock()) lock.unlock();
+    void* result = createEngineString(out, text, flag);
+    if (lock.owns_lock()) lock.unlock();
+    return result;
 }
 
 }  // namespace lumora

@@ -12,15 +12,20 @@ namespace {
 constexpr std::uint32_t kCloseMenuMessage = 2;
 }  // namespace
 
+// The game's UI object and message queue exist once the game has started; a
+// null one (at start-up or on the way out) is not handed to the game, which
+// would dereference it.
 bool IsMenuOpen(const char* menuName) {
-    EngineStringHandle name(menuName);
     void* ui = readHostPointer(HostOffset::HostUi_Singleton);
+    if (ui == nullptr) return false;
+    EngineStringHandle name(menuName);
     return hostFunction<IsMenuOpenFn>(HostOffset::HostUi_IsMenuOpen)(ui, name.address());
 }
 
 void CloseMenu(const char* menuName) {
-    EngineStringHandle name(menuName);
     void* queue = readHostPointer(HostOffset::HostUiMessageQueue_Singleton);
+    if (queue == nullptr) return;
+    EngineStringHandle name(menuName);
     hostFunction<AddMessageFn>(HostOffset::HostUiMessageQueue_AddMessage)(queue, name.address(),
                                                                            kCloseMenuMessage);
 }

@@ -4,7 +4,9 @@
 
 namespace lumora {
 
+// False while the game has no UI object.
 bool IsMenuOpen(const char* menuName);
+// Does nothing while the game has no UI message queue.
 void CloseMenu(const char* menuName);
 void PlayUiSound(const std::string& soundName);
 

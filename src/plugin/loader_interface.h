@@ -13,7 +13,7 @@ struct LoaderMessage {
 };
 static_assert(offsetof(LoaderMessage, type) == 8);
 
-using LoaderMessageListener = void(HOST_ABI*)(LoaderMessage* message);
+using LoaderMessageListener = void(HOST_ABI*)(LoaderMessage* message) noexcept;
 
 struct LoaderMessagingInterface {
     void* unread;
@@ -34,9 +34,14 @@ inline constexpr std::uint32_t kMessagingInterfaceId = 1;
 inline constexpr std::uint32_t kDataLoadedMessage = 2;
 
 // Receives the loader's messages from the sender "Obrix".
-HOST_ABI void PluginMessageListener(LoaderMessage* message);
+HOST_ABI void PluginMessageListener(LoaderMessage* message) noexcept;
 
 }  // namespace lumora
 
-// Exported load entry.
-extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader);
+// Exported load entry. Results:
+//   true   both call sites patched and the listener registered;
+//   false  the game's image or the loader's messaging interface is missing
+//          (one error box), or an exception stopped the load; in both cases
+//          before any call site was patched or any trampoline was allocated.
+// A trampoline that cannot be placed ends the process after its error box.
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) noexcept;

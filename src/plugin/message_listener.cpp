@@ -1,5 +1,6 @@
 #include <atomic>
 
+#include "base/entry_guard.h"
 #include "config/load_configuration.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
@@ -11,14 +12,20 @@ namespace {
 // The loader sends the data-loaded message once; a repeat must not start a
 // second polling thread or register the sinks twice.
 std::atomic<bool> g_dataLoadedHandled{false};
-}  // namespace
 
-HOST_ABI void PluginMessageListener(LoaderMessage* message) {
-    if (message == nullptr || message->type != kDataLoadedMessage) return;
-    if (g_dataLoadedHandled.exchange(true)) return;
+void finishStartup() {
     loadConfiguration();
     startPollingThread();
     registerEventSinks();
+}
+}  // namespace
+
+HOST_ABI void PluginMessageListener(LoaderMessage* message) noexcept {
+    if (message == nullptr || message->type != kDataLoadedMessage) return;
+    if (g_dataLoadedHandled.exchange(true)) return;
+    // A failure here leaves the plugin installed but idle for this session:
+    // the hooks pass every call straight through while no request is raised.
+    runGuardedEntry("PluginMessageListener", [] { finishStartup(); });
 }
 
 }  // namespace lumora

@@ -1,6 +1,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/entry_guard.h"
 #include "base/plugin_error.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
@@ -11,11 +12,8 @@
 namespace lumora {
 namespace {
 std::uint32_t g_pluginHandle = 0;
-}  // namespace
-}  // namespace lumora
 
-extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) {
-    using namespace lumora;
+bool installPlugin(const LoaderInterface* loader) {
     g_pluginHandle = loader->getPluginHandle();
 
     if (GetModuleHandleA(nullptr) == nullptr) {
@@ -23,21 +21,29 @@ extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader)
         return false;
     }
 
-    g_branchTrampoline.createBelowImage();
-    if (g_branchTrampoline.base() == nullptr) ShowPluginError("cannot create trampoline", true);
-    g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_PromptHook),
-                                    reinterpret_cast<std::uintptr_t>(&promptHook));
-    g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_TextCaptureHook),
-                                    reinterpret_cast<std::uintptr_t>(&textCaptureHook));
-
+    // Asked for before anything is patched: a loader may unload a plugin whose
+    // load failed, and patched sites would then call into a freed trampoline.
     auto* messaging =
         static_cast<LoaderMessagingInterface*>(loader->queryInterface(kMessagingInterfaceId));
-    // Without a messaging interface we would never hear that the game's data
-    // has loaded; say so rather than dereference null.
     if (messaging == nullptr || messaging->registerListener == nullptr) {
         ShowPluginError("Installation error: Obrix messaging interface couldn't be acquired", false);
         return false;
     }
+
+    g_branchTrampoline.createBelowImage();
+    if (g_branchTrampoline.base() == nullptr) ShowPluginError("cannot create trampoline", true);
+    // Nothing of ours from here on allocates or throws: once a site is
+    // patched the load must not fail half-way.
+    g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_PromptHook),
+                                    reinterpret_cast<std::uintptr_t>(&promptHook));
+    g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_TextCaptureHook),
+                                    reinterpret_cast<std::uintptr_t>(&textCaptureHook));
     messaging->registerListener(g_pluginHandle, "Obrix", &PluginMessageListener);
     return true;
+}
+}  // namespace
+}  // namespace lumora
+
+extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) noexcept {
+    return lumora::runGuardedEntry("ObrixPlugin_Load", false, [loader] { return lumora::installPlugin(loader); });
 }

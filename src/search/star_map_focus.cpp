@@ -14,10 +14,12 @@ constexpr const char* kBodyFocusRequest = "SetBodyFocusForQuest";
 
 bool FocusStarMapOnBody(void* form) {
     if (form == nullptr) return false;
+    // The game would dereference a null queue; without one there is no one to ask.
+    void* queue = readHostPointer(HostOffset::HostUiMessageQueue_Singleton);
+    if (queue == nullptr) return false;
     EngineStringHandle menu(kStarMapMenu);
     EngineStringHandle request(kBodyFocusRequest);
     const bool open = IsMenuOpen(kStarMapMenu);
-    void* queue = readHostPointer(HostOffset::HostUiMessageQueue_Singleton);
     const auto* formId = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(form) +
                                                                  HostLayout::FormId);
     hostFunction<SendRequestFn>(HostOffset::HostUiMessageQueue_SendRequest)(queue, menu.value(), open,

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "host/bindings.h"
@@ -10,33 +7,10 @@
 #include "search/candidate_collection.h"
 #include "search/form_queries.h"
 #include "search/host_lock_guard.h"
+#include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
 
 using namespace lumora;
-
-namespace {
-std::atomic<bool> g_countingAllocations{false};
-std::atomic<std::size_t> g_allocations{0};
-}  // namespace
-
-// Counts heap allocations made while counting is on (this test program only).
-void* operator new(std::size_t size) {
-    if (g_countingAllocations.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    if (g_countingAllocations.load(std::memory_order_relaxed)) g_allocations.fetch_add(1);
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -70,12 +44,11 @@ context 0x400001
         const SearchTerms terms{"place", ""};
         HostLockGuard lock(reinterpret_cast<void*>(hostAddress(HostOffset::HostForms_AllFormsLock)));
         CollectedCandidates collected;
-        g_allocations = 0;
-        g_countingAllocations = true;
+        lumora_test::startCountingAllocations();
         collectLocationCandidates(terms, forms, true, collected);
-        g_countingAllocations = false;
+        const std::size_t allocations = lumora_test::stopCountingAllocations();
         EXPECT_TRUE(collected.entries.empty());
-        return g_allocations.load();
+        return allocations;
     }
 };
 

@@ -22,3 +22,15 @@ add_test(NAME wine.plugin_dll_directories
     -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
     -P ${CMAKE_CURRENT_LIST_DIR}/scripts/check_plugin_dll_directories.cmake)
 set_tests_properties(wine.plugin_dll_directories PROPERTIES LABELS wine TIMEOUT 60)
+
+# Tried as a game would: without the loader's messaging interface the load
+# fails with both call sites as they were, and after the loader has unloaded
+# the plugin the game still calls through both.
+add_test(NAME wine.load_without_messaging_leaves_call_sites
+  COMMAND ${CMAKE_COMMAND}
+    -DGAME=$<TARGET_FILE:halcyra_sim>
+    -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
+    -DRUN_DIR=${CMAKE_CURRENT_BINARY_DIR}/no_messaging_run
+    -DWINE_RUN=${PROJECT_SOURCE_DIR}/tools/wine-run
+    -P ${CMAKE_CURRENT_LIST_DIR}/scripts/check_no_messaging.cmake)
+set_tests_properties(wine.load_without_messaging_leaves_call_sites PROPERTIES LABELS wine TIMEOUT 300)

@@ -38,6 +38,11 @@ bool engineStringHeld(EngineStringHandle handle);
 bool isEngineString(EngineStringHandle handle);
 void resetEngineStringLedger();
 
+// The next `count` calls of EngineString_Create throw HostFault (form id 0)
+// before they touch anything: how tests make an exception come out of a game
+// call that every plugin entry makes. 0 stops.
+void throwFromEngineStringCreates(std::uint32_t count);
+
 // The game's own EngineString_Create and EngineString_Release as they sit
 // behind the stubs (Microsoft x64).
 SIM_ABI void* createEngineString(EngineStringHandle* out, const char* text, std::uint8_t flag);

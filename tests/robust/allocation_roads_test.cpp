@@ -1,0 +1,187 @@
+// Each road of the plugin run again and again with its N-th allocation made
+// to fail, N = 1, 2, 3, ... until the road runs through without reaching a
+// failure. Every run happens in a child process of its own (a fresh plugin),
+// and must leave the game alive and whole.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+
+#include "config/load_configuration.h"
+#include "state/clock.h"
+#include "flow/event_sinks.h"
+#include "state/plugin_state.h"
+#include "flow/poll_thread.h"
+#include "hook/search_hooks.h"
+#include "hostsim/galaxy.h"
+#include "hostsim/loader.h"
+#include "hostsim/menus.h"
+#include "hostsim/ui_records.h"
+#include "hostsim/events.h"
+#include "plugin/loader_interface.h"
+#include "robust/child_process.h"
+#include "robust/plugin_invariants.h"
+#include "support/allocator/test_allocator.h"
+#include "support/simulated_game.h"
+#include "win32_controls.h"
+
+using namespace lumora;
+
+namespace {
+
+constexpr std::int64_t kFrozenNowNs = 50'000'000'000;
+std::int64_t frozenClock() { return kFrozenNowNs; }
+
+void enterFreshGameFolder(bool withIniFiles) {
+    char pattern[] = "/tmp/lumora_roads_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) std::abort();
+    std::filesystem::current_path(pattern);
+    std::filesystem::create_directories("Data/Obrix/Plugins");
+    if (!withIniFiles) return;
+    std::ofstream("Data/Obrix/Plugins/LumoraSearchEngine.ini")
+        << "[General]\niTextInputMenuHotkey=0x51\nbSkipNonStarMapVisibleMapMarkers=1\n";
+    std::ofstream("Data/Obrix/Plugins/LumoraSearchEngineLang.ini")
+        << "[General]\nsSearch=Suche\nsFoundMatches=Gefunden: % Treffer.\nsNoMatchesFound=Nichts.\n";
+}
+
+void loadAndStart() {
+    ObrixPlugin_Load(reinterpret_cast<const LoaderInterface*>(hostsim::loaderInterface()));
+    LoaderMessage dataLoaded{{}, kDataLoadedMessage};
+    PluginMessageListener(&dataLoaded);
+}
+
+// The search runs inside the capture hook, as the game's call site calls it;
+// the game then releases the string its call made.
+void captureWithinWindow(const char* text) {
+    EngineString made = nullptr;
+    textCaptureHook(&made, text, 0);
+    if (made != nullptr) HostStartup.engineStringRelease(&made);
+}
+
+void prepareSearch() {
+    hostsim::installGalaxy(hostsim::loadGalaxyFile(hostsim::shippedGalaxyDirectory() + "/sample.galaxy"));
+    setClockSourceForTesting(&frozenClock);
+    hostsim::openMenu("GalaxyStarMapMenu");
+    std::lock_guard lock(PluginState.mutex);
+    PluginState.textEditEndedAtNs = kFrozenNowNs;
+}
+
+void prepareChoice() {
+    prepareSearch();
+    captureWithinWindow("Harrow");
+    hostsim::openMenu("MessageBoxMenu");
+    win32layer::setForegroundWindow(win32layer::createWindow("Halcyra"));
+    win32layer::pressKey('1');
+    std::lock_guard lock(PluginState.mutex);
+    PluginState.resultsBoxOpen = true;
+}
+
+MenuOpenCloseEvent menuEvents[4];
+
+void prepareSinks() {
+    setClockSourceForTesting(&frozenClock);
+    hostsim::openMenu("GalaxyStarMapMenu");
+    const EngineString starMap = hostsim::internEngineString("GalaxyStarMapMenu");
+    const EngineString messageBox = hostsim::internEngineString("MessageBoxMenu");
+    const EngineString textInput = hostsim::internEngineString("TextInputMenu");
+    menuEvents[0] = {starMap, true};
+    menuEvents[1] = {messageBox, true};
+    menuEvents[2] = {messageBox, false};
+    menuEvents[3] = {textInput, false};
+}
+
+void deliverToEverySink() {
+    for (const MenuOpenCloseEvent& event : menuEvents) Events::g_menuOpenCloseSink.OnEvent(&event, nullptr);
+    Events::g_startEditTextSink.OnEvent(nullptr, nullptr);
+    Events::g_endEditTextSink.OnEvent(nullptr, nullptr);
+    Events::g_inputCanceledSink.OnEvent(nullptr, nullptr);
+}
+
+void preparePrompt() {
+    std::lock_guard lock(PluginState.mutex);
+    PluginState.promptRequested = true;
+}
+
+bool started() {
+    return hostsim::listenerRegistrations().size() == 1 && hostsim::sinkRegistrations().size() == 4 &&
+           win32layer::createdThreads().size() == 1 &&
+           std::filesystem::exists("Data/Obrix/Plugins/LumoraSearchEngine.ini") &&
+           std::filesystem::exists("Data/Obrix/Plugins/LumoraSearchEngineLang.ini");
+}
+
+bool lastBoxReads(const std::string& part) {
+    const auto boxes = hostsim::gameMessageBoxes();
+    return !boxes.empty() && boxes.back().text.find(part) != std::string::npos;
+}
+
+struct Road {
+    const char* name;
+    void (*prepare)();
+    void (*run)();
+    bool (*done)();  // what the run without a failure must have achieved
+};
+
+const Road kRoads[] = {
+    {"load + message 2, INI files new", [] { enterFreshGameFolder(false); }, loadAndStart, started},
+    {"load + message 2, INI files existing", [] { enterFreshGameFolder(true); }, loadAndStart, started},
+    {"search with results", prepareSearch, [] { captureWithinWindow("Harrow"); },
+     [] { return lastBoxReads("Found 2 matches."); }},
+    {"search with an excluded term", prepareSearch, [] { captureWithinWindow("harrow--minor"); },
+     [] { return lastBoxReads("(excl.: minor)"); }},
+    {"no-match search", prepareSearch, [] { captureWithinWindow("Qwzxv"); }, [] { return lastBoxReads("No matches."); }},
+    {"digit choice", prepareChoice, [] { runPollingPass(); }, [] { return hostsim::focusRequests().size() == 1; }},
+    {"the sinks", prepareSinks, deliverToEverySink,
+     [] { return PluginState.textEditEndedAtNs == kFrozenNowNs && PluginState.starMapOpenedAtNs == kFrozenNowNs; }},
+    {"prompt opening", preparePrompt, [] { promptHook(1, 2, 3, 4); },
+     [] { return hostsim::openedPrompts().size() == 1; }},
+};
+
+struct RunOutcome {
+    bool failureReached = false;
+    std::string problems;  // empty: the game is alive and whole
+};
+
+// Runs the road in a child process with its n-th allocation failing.
+RunOutcome runWithFailure(const Road& road, std::size_t n) {
+    const lumora_test::ChildReport child = lumora_test::runInChild([&road, n] {
+        road.prepare();
+        lumora_test::failNthAllocation(n);
+        road.run();
+        lumora_test::stopCountingAllocations();
+        const bool injected = lumora_test::allocationFailureInjected();
+        std::string report = std::string(injected ? "1" : "0") + lumora_test::joinLines(lumora_test::brokenInvariants());
+        if (!injected && !road.done()) report += "the road did not do its work\n";
+        return report;
+    });
+    if (!child.exitedNormally || child.text.empty()) return {true, child.text};
+    return {child.text[0] == '1', child.text.substr(1)};
+}
+
+class AllocationRoads : public lumora_test::SimulatedGameTest {};
+
+TEST_F(AllocationRoads, EveryFailurePointOfEveryRoadLeavesTheGameAliveAndWhole) {
+    std::size_t totalPoints = 0;
+    for (const Road& road : kRoads) {
+        std::size_t n = 1;
+        for (;; ++n) {
+            const RunOutcome outcome = runWithFailure(road, n);
+            EXPECT_TRUE(outcome.problems.empty()) << road.name << ", allocation " << n << " failing:\n"
+                                                  << outcome.problems;
+            if (!outcome.failureReached || !outcome.problems.empty()) break;
+            ASSERT_LT(n, 5000u) << road.name << " never completes";
+        }
+        const std::size_t points = n - 1;
+        totalPoints += points;
+        std::printf("road \"%s\": %zu failure points\n", road.name, points);
+    }
+    std::printf("%zu roads, %zu failure points\n", std::size(kRoads), totalPoints);
+    // The roads that build strings must have been reached at all.
+    EXPECT_GT(totalPoints, 0u);
+}
+
+}  // namespace
