@@ -74,9 +74,7 @@ void prefetchSlotForm(const AllFormsSlot& slot) {
 
 std::size_t nameSize(void* form) { return formDisplayNameView(form).size(); }
 
-void* queryForm(std::uintptr_t offset, void* form) {
-    return hostFunction<FormQueryFn>(offset)(nullptr, 0, form);
-}
+void* queryForm(std::uintptr_t offset, void* form) { return hostFunction<FormQueryFn>(offset)(nullptr, 0, form); }
 
 // Every host query the search makes for every candidate that survives to
 // the end, in the search's order, but no name is matched.
@@ -174,7 +172,8 @@ void runAgainstFloor(benchmark::State& state, const char* benchmarkName, const c
         state.SkipWithError("the search did not list results");
         return;
     }
-    state.counters["matches"] = static_cast<double>(std::stoul(boxes[0].text.substr(boxes[0].text.rfind("Found ") + 6)));
+    state.counters["matches"] =
+        static_cast<double>(std::stoul(boxes[0].text.substr(boxes[0].text.rfind("Found ") + 6)));
     double floorSeconds = 0, searchSeconds = 0;
     std::vector<double> ratios;
     for (auto _ : state) {
@@ -213,8 +212,7 @@ std::size_t bareWalk(bool prefetch) {
 void BM_BareWalk(benchmark::State& state) {
     useGalaxyOf(static_cast<std::size_t>(state.range(0)));
     const bool cold = state.range(1) != 0, prefetch = state.range(2) != 0;
-    for (auto _ : state)
-        state.SetIterationTime(secondsOf(cold, [&] { benchmark::DoNotOptimize(bareWalk(prefetch)); }));
+    for (auto _ : state) state.SetIterationTime(secondsOf(cold, [&] { benchmark::DoNotOptimize(bareWalk(prefetch)); }));
 }
 
 void BM_SelectiveSearch(benchmark::State& state) { runAgainstFloor(state, "BM_SelectiveSearch", "Nyxdri"); }

@@ -32,9 +32,7 @@ NameTest testName(const SearchTerms& terms, MatchInfo& info, std::string_view na
     return {dropped, hit};
 }
 
-void* queryForm(std::uintptr_t offset, void* placed) {
-    return hostFunction<FormQueryFn>(offset)(nullptr, 0, placed);
-}
+void* queryForm(std::uintptr_t offset, void* placed) { return hostFunction<FormQueryFn>(offset)(nullptr, 0, placed); }
 
 bool isValidFormKey(std::uint32_t id) { return id != 0 && id != 0xFFFFFFFF; }
 

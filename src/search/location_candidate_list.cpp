@@ -79,8 +79,9 @@ void EntryChains::clear() {
     m_next.clear();
 }
 
-std::optional<std::uint32_t> LocationCandidateList::firstSameNameAndTarget(
-    const ResultEntry& candidate, std::uint64_t nameKey, std::optional<std::uint32_t> skipped) const {
+std::optional<std::uint32_t> LocationCandidateList::firstSameNameAndTarget(const ResultEntry& candidate,
+                                                                           std::uint64_t nameKey,
+                                                                           std::optional<std::uint32_t> skipped) const {
     for (std::uint32_t at = m_byPrimaryName.first(nameKey); at != EntryChains::kNone; at = m_byPrimaryName.next(at)) {
         if (m_removed[at] || at == skipped) continue;
         if (sameNameAndTarget(m_entries[at], candidate)) return at;

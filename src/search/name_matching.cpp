@@ -46,12 +46,9 @@ MatchKind matchAliasOrKeyword(std::string_view t, std::string_view n, MatchInfo&
 
     if (info.keywordEligible) {
         MatchKind keyword = MatchKind::NoMatch;
-        if (contains(t, "beaco"))
-            keyword = MatchKind::BeaconKeyword;
-        else if (contains(t, "outp"))
-            keyword = MatchKind::OutpostKeyword;
-        else if (contains(t, "decor"))
-            keyword = MatchKind::DecorKeyword;
+        if (contains(t, "beaco")) keyword = MatchKind::BeaconKeyword;
+        else if (contains(t, "outp")) keyword = MatchKind::OutpostKeyword;
+        else if (contains(t, "decor")) keyword = MatchKind::DecorKeyword;
         if (keyword != MatchKind::NoMatch) {
             info.keywordMatched = true;
             return keyword;

@@ -36,44 +36,43 @@ TEST_P(FirstNameTested, GivesKindPositionWordStartAndKeywordFlag) {
 using K = MatchKind;
 INSTANTIATE_TEST_SUITE_P(
     NameMatching, FirstNameTested,
-    ::testing::Values(
-        FirstNameCase{"atlantis", "New Atlantis", false, K::Substring, 4, true, false},
-        FirstNameCase{"lantis", "New Atlantis", false, K::Substring, 6, false, false},
-        FirstNameCase{"NEW ATLANTIS", "New Atlantis", false, K::Substring, 0, true, false},
-        FirstNameCase{"newatlantis", "New Atlantis", false, K::IgnoringSpaces, 0, true, false},
-        FirstNameCase{"atlantis", "NewAtlantis", false, K::Substring, 3, false, false},
-        // Stripped positions count in the stripped name; only position 0 starts a word there.
-        FirstNameCase{"watl", "New Atlantis", false, K::IgnoringSpaces, 2, false, false},
-        FirstNameCase{"varuun", "Va'ruun Keep", false, K::IgnoringApostrophes, 0, true, false},
-        FirstNameCase{"varun", "Va'ruun Keep", false, K::KnownAlias, 0, true, false},
-        FirstNameCase{"varun", "Old Varuun", false, K::KnownAlias, 3, false, false},
-        // The name lacks the x, so no stripping step can hit; the alias still does.
-        FirstNameCase{"x varun", "Old Varuun", false, K::KnownAlias, 3, false, false},
-        // A term of removed bytes only is empty once stripped, and found at 0.
-        FirstNameCase{"' -", "Dust", false, K::IgnoringHyphens, 0, true, false},
-        FirstNameCase{"stonefall", "Stone-Fall Ridge", false, K::IgnoringHyphens, 0, true, false},
-        FirstNameCase{"o'hara's", "O-Hara's Rest", false, K::IgnoringHyphens, 0, true, false},
-        FirstNameCase{"o'hara's x", "O-Hara's Rest", false, K::NoMatch, -1, false, false},
-        FirstNameCase{"ohara", "O'-Hara", false, K::IgnoringHyphens, 0, true, false},
-        FirstNameCase{"outpost", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
-        FirstNameCase{"outpost", "Dust Flats", false, K::NoMatch, -1, false, false},
-        FirstNameCase{"outp", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
-        FirstNameCase{"out", "Dust Flats", true, K::NoMatch, -1, false, false},
-        FirstNameCase{"beacon", "Dust Flats", true, K::BeaconKeyword, -1, false, true},
-        FirstNameCase{"beac", "Dust Flats", true, K::NoMatch, -1, false, false},
-        FirstNameCase{"my decor", "Dust Flats", true, K::DecorKeyword, -1, false, true},
-        // The keyword step looks at the term with spaces removed.
-        FirstNameCase{"out post", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
-        FirstNameCase{"atlantis--city", "New Atlantis City", false, K::Excluded, 13, true, false},
-        FirstNameCase{"atlantis--city", "New Atlantis", false, K::Substring, 4, true, false},
-        FirstNameCase{"--city", "New Atlantis City", false, K::Excluded, 13, true, false},
-        FirstNameCase{"--city", "New Atlantis", false, K::NoMatch, -1, false, false},
-        FirstNameCase{"-", "Stone-Fall", false, K::Substring, 5, false, false},
-        FirstNameCase{"new atlantis -- city", "New Atlantis", false, K::IgnoringSpaces, 0, true, false},
-        FirstNameCase{" ", "Dust", false, K::IgnoringSpaces, 0, true, false},
-        FirstNameCase{"longer than the name", "Short", false, K::NoMatch, -1, false, false},
-        FirstNameCase{"\xC9toile", "\xE9toile", false, K::NoMatch, -1, false, false},
-        FirstNameCase{"\xE9toile", "\xE9TOILE", false, K::Substring, 0, true, false}));
+    ::testing::Values(FirstNameCase{"atlantis", "New Atlantis", false, K::Substring, 4, true, false},
+                      FirstNameCase{"lantis", "New Atlantis", false, K::Substring, 6, false, false},
+                      FirstNameCase{"NEW ATLANTIS", "New Atlantis", false, K::Substring, 0, true, false},
+                      FirstNameCase{"newatlantis", "New Atlantis", false, K::IgnoringSpaces, 0, true, false},
+                      FirstNameCase{"atlantis", "NewAtlantis", false, K::Substring, 3, false, false},
+                      // Stripped positions count in the stripped name; only position 0 starts a word there.
+                      FirstNameCase{"watl", "New Atlantis", false, K::IgnoringSpaces, 2, false, false},
+                      FirstNameCase{"varuun", "Va'ruun Keep", false, K::IgnoringApostrophes, 0, true, false},
+                      FirstNameCase{"varun", "Va'ruun Keep", false, K::KnownAlias, 0, true, false},
+                      FirstNameCase{"varun", "Old Varuun", false, K::KnownAlias, 3, false, false},
+                      // The name lacks the x, so no stripping step can hit; the alias still does.
+                      FirstNameCase{"x varun", "Old Varuun", false, K::KnownAlias, 3, false, false},
+                      // A term of removed bytes only is empty once stripped, and found at 0.
+                      FirstNameCase{"' -", "Dust", false, K::IgnoringHyphens, 0, true, false},
+                      FirstNameCase{"stonefall", "Stone-Fall Ridge", false, K::IgnoringHyphens, 0, true, false},
+                      FirstNameCase{"o'hara's", "O-Hara's Rest", false, K::IgnoringHyphens, 0, true, false},
+                      FirstNameCase{"o'hara's x", "O-Hara's Rest", false, K::NoMatch, -1, false, false},
+                      FirstNameCase{"ohara", "O'-Hara", false, K::IgnoringHyphens, 0, true, false},
+                      FirstNameCase{"outpost", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
+                      FirstNameCase{"outpost", "Dust Flats", false, K::NoMatch, -1, false, false},
+                      FirstNameCase{"outp", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
+                      FirstNameCase{"out", "Dust Flats", true, K::NoMatch, -1, false, false},
+                      FirstNameCase{"beacon", "Dust Flats", true, K::BeaconKeyword, -1, false, true},
+                      FirstNameCase{"beac", "Dust Flats", true, K::NoMatch, -1, false, false},
+                      FirstNameCase{"my decor", "Dust Flats", true, K::DecorKeyword, -1, false, true},
+                      // The keyword step looks at the term with spaces removed.
+                      FirstNameCase{"out post", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
+                      FirstNameCase{"atlantis--city", "New Atlantis City", false, K::Excluded, 13, true, false},
+                      FirstNameCase{"atlantis--city", "New Atlantis", false, K::Substring, 4, true, false},
+                      FirstNameCase{"--city", "New Atlantis City", false, K::Excluded, 13, true, false},
+                      FirstNameCase{"--city", "New Atlantis", false, K::NoMatch, -1, false, false},
+                      FirstNameCase{"-", "Stone-Fall", false, K::Substring, 5, false, false},
+                      FirstNameCase{"new atlantis -- city", "New Atlantis", false, K::IgnoringSpaces, 0, true, false},
+                      FirstNameCase{" ", "Dust", false, K::IgnoringSpaces, 0, true, false},
+                      FirstNameCase{"longer than the name", "Short", false, K::NoMatch, -1, false, false},
+                      FirstNameCase{"\xC9toile", "\xE9toile", false, K::NoMatch, -1, false, false},
+                      FirstNameCase{"\xE9toile", "\xE9TOILE", false, K::Substring, 0, true, false}));
 
 TEST(NameMatching, FirstHitFixesPositionAndLaterHitsOnlyAddWordStart) {
     const SplitSearchTerms terms = splitSearchText("ant");
@@ -168,9 +167,9 @@ MatchKind matchTermStepByStep(std::string term, std::string name, MatchInfo& inf
         return MatchKind::KnownAlias;
     }
     if (info.keywordEligible) {
-        for (const auto& [word, kind] : {std::pair{"beaco", MatchKind::BeaconKeyword},
-                                         std::pair{"outp", MatchKind::OutpostKeyword},
-                                         std::pair{"decor", MatchKind::DecorKeyword}}) {
+        for (const auto& [word, kind] :
+             {std::pair{"beaco", MatchKind::BeaconKeyword}, std::pair{"outp", MatchKind::OutpostKeyword},
+              std::pair{"decor", MatchKind::DecorKeyword}}) {
             if (term.find(word) != std::string::npos) {
                 info.keywordMatched = true;
                 return kind;

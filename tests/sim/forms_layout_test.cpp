@@ -214,9 +214,10 @@ TEST_F(SampleGalaxyInImage, GlobalsPointAtTheContextAndTheLockIsFree) {
 
 TEST(GalaxyGlobals, NullDirectivesLeaveTheGlobalsNullButLookupWorks) {
     hostsim::bootGame();
-    hostsim::installGalaxy(hostsim::parseGalaxyText("form 0x149F type=keyword\nform 0x5 type=actor\n"
-                                                    "player 0x5\ncontext 0x5\nmap none\nregistry none\n"
-                                                    "player none\ncontext none\n"));
+    hostsim::installGalaxy(
+        hostsim::parseGalaxyText("form 0x149F type=keyword\nform 0x5 type=actor\n"
+                                 "player 0x5\ncontext 0x5\nmap none\nregistry none\n"
+                                 "player none\ncontext none\n"));
     EXPECT_EQ(globalPointer(off::AllFormsMap), nullptr);
     EXPECT_EQ(globalPointer(off::NamedEntryRegistry), nullptr);
     EXPECT_EQ(globalPointer(off::PlayerCharacter), nullptr);
