@@ -96,8 +96,8 @@ LPVOID VirtualAlloc(LPVOID address, SIZE_T size, DWORD allocationType, DWORD pro
 BOOL VirtualProtect(LPVOID address, SIZE_T size, DWORD newProtect, PDWORD oldProtect);
 BOOL VirtualFree(LPVOID address, SIZE_T size, DWORD freeType);
 
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                    LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                    DWORD creationFlags, LPDWORD threadId);
 void Sleep(DWORD milliseconds);
 
 HWND FindWindowA(LPCSTR className, LPCSTR windowName);
@@ -105,6 +105,5 @@ HWND GetForegroundWindow();
 SHORT GetKeyState(int virtualKey);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                               LPCSTR path);
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size, LPCSTR path);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path);

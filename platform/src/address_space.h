@@ -10,9 +10,7 @@ inline constexpr std::uintptr_t kAllocationGranularity = 0x10000;
 // First address above the user half of the address space.
 inline constexpr std::uintptr_t kUserAddressLimit = 0x7FFFFFFFF000;
 
-constexpr std::uintptr_t roundDown(std::uintptr_t value, std::uintptr_t alignment) {
-    return value & ~(alignment - 1);
-}
+constexpr std::uintptr_t roundDown(std::uintptr_t value, std::uintptr_t alignment) { return value & ~(alignment - 1); }
 
 // False when rounding up would pass the top of the address space.
 constexpr bool roundUp(std::uintptr_t value, std::uintptr_t alignment, std::uintptr_t& rounded) {

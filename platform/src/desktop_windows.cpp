@@ -2,8 +2,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "win32_controls.h"
 #include "system_code.h"
+#include "win32_controls.h"
 
 namespace win32layer {
 

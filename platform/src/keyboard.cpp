@@ -23,7 +23,8 @@ void pressKey(int virtualKey) {
     if (!isKeyCode(virtualKey)) return;
     unsigned state = keyStates[virtualKey].load();
     // Each press (not auto-repeat of a held key) flips the toggle bit.
-    while (!(state & kDownBit) && !keyStates[virtualKey].compare_exchange_weak(state, (state ^ kToggledBit) | kDownBit)) {
+    while (!(state & kDownBit) &&
+           !keyStates[virtualKey].compare_exchange_weak(state, (state ^ kToggledBit) | kDownBit)) {
     }
 }
 

@@ -1,8 +1,8 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "win32_controls.h"
 #include "system_code.h"
+#include "win32_controls.h"
 
 namespace win32layer {
 

@@ -13,17 +13,15 @@
 #include <string_view>
 #include <vector>
 
-#include "win32_layer.h"
 #include "system_code.h"
+#include "win32_layer.h"
 
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kNewLineEnd = "\r\n";
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -278,8 +276,7 @@ BOOL writeProfileValue(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path) {
 
 }  // namespace
 
-DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
-                               LPCSTR path) {
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size, LPCSTR path) {
     win32layer::detail::SystemCodeScope systemCode;
     if (buffer == nullptr || size == 0) return 0;
     try {

@@ -18,8 +18,8 @@ constexpr std::size_t kImageSize = 0x6B00000;
 std::uint8_t* reserveImage() {
     using namespace detail;
     const std::size_t span = kImageSize + kAllocationGranularity;
-    void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                     -1, 0);
+    void* raw =
+        mmap(nullptr, span, PROT_READ | PROT_WRITE | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (raw == MAP_FAILED) {
         std::fputs("win32layer: cannot reserve the simulated image\n", stderr);
         std::abort();

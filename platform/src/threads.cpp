@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "function_seam.h"
-#include "win32_controls.h"
 #include "system_code.h"
+#include "win32_controls.h"
 
 namespace win32layer {
 
@@ -69,8 +69,8 @@ void setSleepOverride(std::function<void(DWORD)> fake) { sleepSeam().replace(std
 // A stack size without STACK_SIZE_PARAM_IS_A_RESERVATION is only the initial
 // commit on Windows; the reservation stays the default, so the thread gets
 // the system's normal stack here.
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                    LPVOID parameter, DWORD creationFlags, LPDWORD threadId) {
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                    DWORD creationFlags, LPDWORD threadId) {
     win32layer::detail::SystemCodeScope systemCode;
     using namespace win32layer;
     if (DWORD error = createThreadSeam().failure()) {

@@ -6,8 +6,8 @@
 #include "allocation_registry.h"
 #include "memory_seams.h"
 #include "page_protection.h"
-#include "win32_controls.h"
 #include "system_code.h"
+#include "win32_controls.h"
 
 #ifndef MAP_FIXED_NOREPLACE
 #define MAP_FIXED_NOREPLACE 0x100000

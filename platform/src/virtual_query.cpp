@@ -5,8 +5,8 @@
 #include "memory_seams.h"
 #include "page_protection.h"
 #include "process_mappings.h"
-#include "win32_controls.h"
 #include "system_code.h"
+#include "win32_controls.h"
 
 namespace win32layer {
 

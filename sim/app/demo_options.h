@@ -6,9 +6,9 @@
 namespace demo {
 
 struct DemoOptions {
-    std::string galaxyPath;   // default: the shipped sample galaxy
-    std::string scriptPath;   // empty: interactive when standard input is a terminal
-    std::string workdir;      // empty: a temporary folder
+    std::string galaxyPath;  // default: the shipped sample galaxy
+    std::string scriptPath;  // empty: interactive when standard input is a terminal
+    std::string workdir;     // empty: a temporary folder
     int keyHoldMs = 150;
     bool help = false;
 };

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "hostsim/game_code.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
-#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -18,13 +18,13 @@ constexpr std::uintptr_t kSiteOffsetInRoutine = 4;
 // and give the callee its 32 bytes of home space.
 void placeCallRoutine(std::uintptr_t site, std::uintptr_t callee) {
     std::uint8_t* routine = at(site - kSiteOffsetInRoutine);
-    const auto displacement = static_cast<std::int32_t>(static_cast<std::intptr_t>(callee) -
-                                                        static_cast<std::intptr_t>(site + 5));
+    const auto displacement =
+        static_cast<std::int32_t>(static_cast<std::intptr_t>(callee) - static_cast<std::intptr_t>(site + 5));
     std::uint8_t code[14] = {
-        0x48, 0x83, 0xEC, 0x28,  // sub rsp, 28h
-        0xE8, 0, 0, 0, 0,        // call rel32 (the site)
-        0x48, 0x83, 0xC4, 0x28,  // add rsp, 28h
-        0xC3,                    // ret
+        0x48, 0x83, 0xEC, 0x28,     // sub rsp, 28h
+        0xE8, 0,    0,    0,    0,  // call rel32 (the site)
+        0x48, 0x83, 0xC4, 0x28,     // add rsp, 28h
+        0xC3,                       // ret
     };
     std::memcpy(code + 5, &displacement, sizeof displacement);
     std::memcpy(routine, code, sizeof code);

@@ -159,7 +159,8 @@ std::vector<std::string> outstandingEngineStrings() {
     std::lock_guard lock(p.mutex);
     std::vector<std::string> texts;
     for (const auto& [handle, count] : p.heldByPlugin)
-        for (std::uint64_t i = 0; i < count; ++i) texts.emplace_back(static_cast<const EngineStringEntry*>(handle)->text);
+        for (std::uint64_t i = 0; i < count; ++i)
+            texts.emplace_back(static_cast<const EngineStringEntry*>(handle)->text);
     return texts;
 }
 

@@ -2,9 +2,9 @@
 
 #include <mutex>
 
+#include "hostsim/game_code.h"
 #include "hostsim/menus.h"
 #include "hostsim/transcript.h"
-#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -34,8 +34,8 @@ SinkTable& sinkTable() {
 }
 
 bool identifySource(const EventSourceObject* source, EventSourceKind& kind) {
-    for (auto candidate : {EventSourceKind::MenuOpenClose, EventSourceKind::StartEditText,
-                           EventSourceKind::EndEditText, EventSourceKind::InputCanceled}) {
+    for (auto candidate : {EventSourceKind::MenuOpenClose, EventSourceKind::StartEditText, EventSourceKind::EndEditText,
+                           EventSourceKind::InputCanceled}) {
         if (eventSource(candidate) == source) {
             kind = candidate;
             return true;

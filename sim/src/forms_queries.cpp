@@ -146,8 +146,8 @@ SIM_ABI void* findExtraDataByType(void* list, std::uint8_t type) {
         recordFormViolation("HostExtraData_FindByType: called with a null list");
         return nullptr;
     }
-    auto* container = reinterpret_cast<ExtraDataContainer*>(static_cast<std::uint8_t*>(list) -
-                                                            offsetof(ExtraDataContainer, list));
+    auto* container =
+        reinterpret_cast<ExtraDataContainer*>(static_cast<std::uint8_t*>(list) - offsetof(ExtraDataContainer, list));
     if (container->lock.ownerThread.load() == 0 ||
         container->lock.acquisitions.load() <= container->lock.releases.load()) {
         recordFormViolation("HostExtraData_FindByType: container searched without holding its lock");

@@ -31,8 +31,7 @@ using VirtualTable = std::array<const void*, kVirtualTableEntries>;
 template <std::uint8_t Code, std::size_t... Entry>
 constexpr VirtualTable makeTable(std::index_sequence<Entry...>) {
     return VirtualTable{(Entry == kTypeCodeEntry ? reinterpret_cast<const void*>(&answerTypeCode<Code>)
-                                                 : reinterpret_cast<const void*>(
-                                                       &unexpectedVirtualCall<Entry>))...};
+                                                 : reinterpret_cast<const void*>(&unexpectedVirtualCall<Entry>))...};
 }
 
 template <std::size_t... Code>

@@ -2,6 +2,7 @@
 // data, keyword lists, the all-forms map and the planet registry.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <numeric>
 #include <unordered_set>
 
@@ -79,6 +80,77 @@ FullForm* resolveFull(const GalaxyStore& store, const FormRef& ref) {
     return store.fullById.at(*ref);
 }
 
+constexpr std::size_t roundUp(std::size_t size, std::size_t alignment) {
+    return (size + alignment - 1) / alignment * alignment;
+}
+
+// Where the parts of one form's block start. The game keeps what its query
+// functions answer inside the form, past the fields the plugin reads, so a
+// query touches the form's own memory and nothing else: the details record,
+// the keyword-list part the cast returns and its keyword array, the ids
+// HostLocation_MatchesForm accepts, and the name's text.
+struct FormBlock {
+    std::size_t details = 0;
+    std::size_t keywordList = 0;
+    std::size_t keywordArray = 0;
+    std::size_t matchIds = 0;
+    std::size_t name = 0;
+    std::size_t size = 0;
+};
+
+FormBlock planFormBlock(const FormRecord& record, std::size_t layoutSize) {
+    FormBlock block;
+    block.size = layoutSize;
+    if (!needsDetails(record)) return block;
+    block.details = roundUp(block.size, alignof(FormDetails));
+    block.size = block.details + sizeof(FormDetails);
+    if (record.keywords) {
+        block.keywordList = roundUp(block.size, alignof(KeywordList));
+        block.keywordArray = block.keywordList + sizeof(KeywordList);
+        block.size = block.keywordArray + sizeof(FormHeader*) * record.keywords->size();
+    }
+    if (!record.matches.empty()) {
+        block.matchIds = roundUp(block.size, alignof(std::uint32_t));
+        block.size = block.matchIds + sizeof(std::uint32_t) * record.matches.size();
+    }
+    if (record.name) {
+        block.name = block.size;
+        block.size += record.name->size() + 1;
+    }
+    return block;
+}
+
+// One block per form: the layout the plugin reads, then, for forms the game
+// answers questions about, the details behind the header's details pointer.
+// The relations between forms are filled in by fillDetails once every form
+// has its address.
+FormHeader* allocateForm(GalaxyStore& store, const FormRecord& record, bool fullLayout) {
+    const FormBlock block = planFormBlock(record, fullLayout ? sizeof(FullForm) : sizeof(FormHeader));
+    auto* memory = static_cast<std::uint8_t*>(store.arena.allocate(block.size, 16));
+    FormHeader* header = fullLayout ? &(new (memory) FullForm{})->header : new (memory) FormHeader{};
+    if (block.details == 0) return header;
+    auto* details = new (memory + block.details) FormDetails{};
+    if (record.keywords) {
+        auto* list = new (memory + block.keywordList) KeywordList{};
+        list->count = static_cast<std::uint32_t>(record.keywords->size());
+        if (!record.keywords->empty()) list->keywords = reinterpret_cast<FormHeader**>(memory + block.keywordArray);
+        details->keywordList = list;
+    }
+    if (!record.matches.empty()) {
+        auto* ids = reinterpret_cast<std::uint32_t*>(memory + block.matchIds);
+        std::copy(record.matches.begin(), record.matches.end(), ids);
+        details->matchingFormIds = ids;
+        details->matchingFormCount = static_cast<std::uint32_t>(record.matches.size());
+    }
+    if (record.name) {
+        auto* name = reinterpret_cast<char*>(memory + block.name);
+        std::memcpy(name, record.name->c_str(), record.name->size() + 1);
+        details->name = name;
+    }
+    header->details = details;
+    return header;
+}
+
 void allocateForms(GalaxyStore& store, const GalaxyDescription& galaxy) {
     const std::unordered_set<std::uint32_t> reached = formsReachedAsRelations(galaxy);
     std::vector<std::size_t> order(galaxy.forms.size());
@@ -88,14 +160,9 @@ void allocateForms(GalaxyStore& store, const GalaxyDescription& galaxy) {
     store.byId.reserve(galaxy.forms.size());
     for (const std::size_t index : order) {
         const FormRecord& record = galaxy.forms[index];
-        FormHeader* header;
-        if (hasPlacedFields(record) || reached.contains(record.id)) {
-            FullForm* full = store.arena.make<FullForm>();
-            store.fullById.emplace(record.id, full);
-            header = &full->header;
-        } else {
-            header = store.arena.make<FormHeader>();
-        }
+        const bool fullLayout = hasPlacedFields(record) || reached.contains(record.id);
+        FormHeader* header = allocateForm(store, record, fullLayout);
+        if (fullLayout) store.fullById.emplace(record.id, reinterpret_cast<FullForm*>(header));
         header->virtualTable = virtualTableFor(record.typeCode);
         header->flags = record.flags;
         header->formId = record.id;
@@ -103,35 +170,20 @@ void allocateForms(GalaxyStore& store, const GalaxyDescription& galaxy) {
     }
 }
 
-KeywordList* buildKeywordList(GalaxyStore& store, const std::vector<FormRef>& keywords) {
-    auto* list = store.arena.make<KeywordList>();
-    list->count = static_cast<std::uint32_t>(keywords.size());
-    if (!keywords.empty()) {
-        auto** array = static_cast<FormHeader**>(store.arena.allocate(sizeof(FormHeader*) * keywords.size(), 8));
-        for (std::size_t i = 0; i < keywords.size(); ++i) array[i] = resolve(store, keywords[i]);
-        list->keywords = array;
-    }
-    return list;
-}
-
 void fillDetails(GalaxyStore& store, const FormRecord& record, FormHeader* header) {
-    if (!needsDetails(record)) return;
-    FormDetails& details = store.details.emplace_back();
-    if (record.name) details.name = store.names.emplace_back(*record.name).c_str();
-    details.parentForm = resolve(store, record.parent);
-    details.namedForm = resolve(store, record.named);
-    details.linkedForm = resolve(store, record.linked);
-    details.altForm = resolve(store, record.alt);
-    if (record.keywords) details.keywordList = buildKeywordList(store, *record.keywords);
-    if (!record.matches.empty()) {
-        const std::vector<std::uint32_t>& ids = store.matchIds.emplace_back(record.matches);
-        details.matchingFormIds = ids.data();
-        details.matchingFormCount = static_cast<std::uint32_t>(ids.size());
+    FormDetails* details = header->details;
+    if (details == nullptr) return;
+    details->parentForm = resolve(store, record.parent);
+    details->namedForm = resolve(store, record.named);
+    details->linkedForm = resolve(store, record.linked);
+    details->altForm = resolve(store, record.alt);
+    if (record.keywords) {
+        for (std::size_t i = 0; i < record.keywords->size(); ++i)
+            details->keywordList->keywords[i] = resolve(store, (*record.keywords)[i]);
     }
-    details.filtered = record.filtered;
-    details.matchesContext = record.matchesContext;
-    details.fault = record.fault;
-    header->details = &details;
+    details->filtered = record.filtered;
+    details->matchesContext = record.matchesContext;
+    details->fault = record.fault;
 }
 
 ExtraDataEntry* prependEntry(GalaxyStore& store, ExtraDataContainer* container, std::uint8_t type, void* payload) {

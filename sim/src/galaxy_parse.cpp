@@ -11,8 +11,7 @@
 namespace hostsim {
 namespace {
 
-std::string composeMessage(const std::string& source, int line, const std::string& field,
-                           const std::string& problem) {
+std::string composeMessage(const std::string& source, int line, const std::string& field, const std::string& problem) {
     std::string message = source + ":" + std::to_string(line) + ": ";
     if (!field.empty()) message += "field '" + field + "': ";
     return message + problem;
@@ -40,8 +39,7 @@ struct LineReader {
     std::string_view word() {
         skipBlanks();
         const std::size_t start = pos;
-        while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t' && text[pos] != '\r' &&
-               text[pos] != '=')
+        while (pos < text.size() && text[pos] != ' ' && text[pos] != '\t' && text[pos] != '\r' && text[pos] != '=')
             ++pos;
         return text.substr(start, pos - start);
     }
@@ -75,8 +73,7 @@ struct LineReader {
             } else if (e == 'x') {
                 unsigned byte = 0;
                 if (pos + 2 > text.size() ||
-                    std::from_chars(text.data() + pos, text.data() + pos + 2, byte, 16).ptr !=
-                        text.data() + pos + 2)
+                    std::from_chars(text.data() + pos, text.data() + pos + 2, byte, 16).ptr != text.data() + pos + 2)
                     fail(field, "\\x needs two hex digits");
                 pos += 2;
                 if (byte == 0) fail(field, "a text cannot hold a zero byte");
@@ -94,9 +91,7 @@ struct LineReader {
 struct FieldParser {
     const LineReader& reader;
 
-    [[noreturn]] void fail(const std::string& field, const std::string& problem) const {
-        reader.fail(field, problem);
-    }
+    [[noreturn]] void fail(const std::string& field, const std::string& problem) const { reader.fail(field, problem); }
 
     std::uint64_t number(const std::string& field, const std::string& value, std::uint64_t max) const {
         std::string_view digits = value;
@@ -138,11 +133,16 @@ struct FieldParser {
     }
     std::uint8_t typeCode(const std::string& field, const std::string& value) const {
         static const std::map<std::string, std::uint8_t, std::less<>> aliases = {
-            {"keyword", type_code::Keyword},   {"eligible-base", type_code::EligibleBase},
-            {"marker-base", type_code::MarkerBase}, {"npc", type_code::NpcBase},
-            {"body", type_code::Body},         {"actor", type_code::Actor},
-            {"placed", type_code::Placed},     {"location", type_code::Location},
-            {"ship", type_code::Ship},         {"misc", type_code::Misc}};
+            {"keyword", type_code::Keyword},
+            {"eligible-base", type_code::EligibleBase},
+            {"marker-base", type_code::MarkerBase},
+            {"npc", type_code::NpcBase},
+            {"body", type_code::Body},
+            {"actor", type_code::Actor},
+            {"placed", type_code::Placed},
+            {"location", type_code::Location},
+            {"ship", type_code::Ship},
+            {"misc", type_code::Misc}};
         if (auto it = aliases.find(value); it != aliases.end()) return it->second;
         if (value.empty() || (value[0] < '0' || value[0] > '9')) fail(field, "unknown type '" + value + "'");
         return static_cast<std::uint8_t>(number(field, value, 0xFF));
@@ -154,8 +154,10 @@ void parseFormField(FormRecord& form, const FieldParser& p, const std::string& f
     else if (field == "flags") form.flags = p.id(field, v);
     else if (field == "name") form.name = v;
     else if (field == "parent") form.parent = p.ref(field, v);
-    else if (field == "chain") { form.chainGiven = true; form.chain = p.ref(field, v); }
-    else if (field == "base") form.base = p.ref(field, v);
+    else if (field == "chain") {
+        form.chainGiven = true;
+        form.chain = p.ref(field, v);
+    } else if (field == "base") form.base = p.ref(field, v);
     else if (field == "aux") form.aux = p.ref(field, v);
     else if (field == "named") form.named = p.ref(field, v);
     else if (field == "linked") form.linked = p.ref(field, v);
@@ -171,9 +173,13 @@ void parseFormField(FormRecord& form, const FieldParser& p, const std::string& f
         }
     } else if (field == "keywords") form.keywords = p.refList(field, v);
     else if (field == "marker") {
-        if (v == "visible") { form.marker = MarkerKind::Flags; form.markerFlags = kMarkerVisibleOnStarMap; }
-        else if (v == "hidden") { form.marker = MarkerKind::Flags; form.markerFlags = 0; }
-        else if (v == "nodata") form.marker = MarkerKind::NoData;
+        if (v == "visible") {
+            form.marker = MarkerKind::Flags;
+            form.markerFlags = kMarkerVisibleOnStarMap;
+        } else if (v == "hidden") {
+            form.marker = MarkerKind::Flags;
+            form.markerFlags = 0;
+        } else if (v == "nodata") form.marker = MarkerKind::NoData;
         else if (!v.empty() && v[0] >= '0' && v[0] <= '9') {
             form.marker = MarkerKind::Flags;
             form.markerFlags = static_cast<std::uint8_t>(p.number(field, v, 0xFF));
@@ -252,9 +258,13 @@ void parseLine(GalaxyDescription& galaxy, ParseState& state, LineReader& reader)
         slot.line = reader.line;
         bool keyGiven = false, formGiven = false;
         readFields(reader, [&](const std::string& f, const std::string& v) {
-            if (f == "key") { slot.key = p.id(f, v); keyGiven = true; }
-            else if (f == "form") { slot.form = p.ref(f, v); formGiven = true; }
-            else p.fail(f, "unknown field");
+            if (f == "key") {
+                slot.key = p.id(f, v);
+                keyGiven = true;
+            } else if (f == "form") {
+                slot.form = p.ref(f, v);
+                formGiven = true;
+            } else p.fail(f, "unknown field");
         });
         if (!keyGiven) reader.fail("key", "a slot needs a key");
         if (!formGiven) reader.fail("form", "a slot needs a form (or none)");
@@ -329,8 +339,7 @@ GalaxyDescription parseGalaxyText(std::string_view text, const std::string& sour
         it->second->listed = false;
     }
     for (const PendingReference& ref : state.references)
-        if (!byId.contains(ref.id))
-            throw GalaxyFileError(sourceName, ref.line, ref.field, "no form " + hexId(ref.id));
+        if (!byId.contains(ref.id)) throw GalaxyFileError(sourceName, ref.line, ref.field, "no form " + hexId(ref.id));
     validateGalaxy(galaxy, sourceName);
     return galaxy;
 }

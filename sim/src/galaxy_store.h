@@ -1,7 +1,6 @@
 #pragma once
 // What a built galaxy owns. Private to the galaxy sources.
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <random>
 #include <unordered_map>
@@ -49,9 +48,6 @@ struct GalaxyStore {
     std::uint64_t seed;
     std::unordered_map<std::uint32_t, FormHeader*> byId;
     std::unordered_map<std::uint32_t, FullForm*> fullById;
-    std::deque<FormDetails> details;
-    std::deque<std::string> names;
-    std::deque<std::vector<std::uint32_t>> matchIds;
     std::vector<ExtraDataContainer*> containers;
     std::unique_ptr<MapSlot[]> slots;
     AllFormsMap* map = nullptr;

@@ -19,7 +19,7 @@ public:
     explicit NameMaker(std::mt19937_64& random) : random_(random) {}
     std::string word() {
         static const char* const syllables[] = {"ka", "lor", "vek", "si", "tha", "mur", "en", "qua", "dri",
-                                                "zo", "bel", "nyx", "os", "rin", "ta", "ul", "phe", "gar"};
+                                                "zo", "bel", "nyx", "os", "rin", "ta",  "ul", "phe", "gar"};
         const int count = 2 + static_cast<int>(random_() % 2);
         std::string w;
         for (int i = 0; i < count; ++i) w += syllables[random_() % std::size(syllables)];
@@ -27,8 +27,8 @@ public:
         return w;
     }
     std::string place() {
-        static const char* const kinds[] = {"Station", "Outpost", "Landing", "Ruins", "Depot", "Relay",
-                                            "Mine", "Hollow", "Spire", "Camp"};
+        static const char* const kinds[] = {"Station", "Outpost", "Landing", "Ruins", "Depot",
+                                            "Relay",   "Mine",    "Hollow",  "Spire", "Camp"};
         return word() + " " + kinds[random_() % std::size(kinds)];
     }
 

@@ -56,8 +56,7 @@ std::string formLine(const FormRecord& form) {
     }
     if (form.keywords) {
         line += " keywords=";
-        for (std::size_t i = 0; i < form.keywords->size(); ++i)
-            line += (i ? "," : "") + refText((*form.keywords)[i]);
+        for (std::size_t i = 0; i < form.keywords->size(); ++i) line += (i ? "," : "") + refText((*form.keywords)[i]);
     }
     if (form.marker == MarkerKind::NoData) line += " marker=nodata";
     if (form.marker == MarkerKind::Flags) line += " marker=" + hexId(form.markerFlags);

@@ -32,8 +32,8 @@ GameThreadRecord& record() {
 // The arguments the game passes through the prompt site this frame: a frame
 // number, a pointer-like value, a value with the top bit set and a small one.
 void passPromptSiteForFrame(std::uint64_t frame) {
-    passPromptSite(0x0000'1000'0000'0000ull + frame, 0x0000'7FF6'1234'5678ull ^ (frame << 4),
-                   0x8000'0000'FFFF'0001ull, frame * 3 + 1);
+    passPromptSite(0x0000'1000'0000'0000ull + frame, 0x0000'7FF6'1234'5678ull ^ (frame << 4), 0x8000'0000'FFFF'0001ull,
+                   frame * 3 + 1);
 }
 
 }  // namespace

@@ -10,9 +10,7 @@
 
 namespace hostsim {
 
-std::uint8_t* imageBase() {
-    return reinterpret_cast<std::uint8_t*>(win32layer::simulatedImage());
-}
+std::uint8_t* imageBase() { return reinterpret_cast<std::uint8_t*>(win32layer::simulatedImage()); }
 
 std::uint8_t* prepareImage() {
     std::uint8_t* base = imageBase();

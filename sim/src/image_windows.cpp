@@ -14,9 +14,7 @@ namespace {
 unsigned char gameImageArea[kImageSize];
 }
 
-std::uint8_t* imageBase() {
-    return reinterpret_cast<std::uint8_t*>(GetModuleHandleA(nullptr));
-}
+std::uint8_t* imageBase() { return reinterpret_cast<std::uint8_t*>(GetModuleHandleA(nullptr)); }
 
 std::uint8_t* prepareImage() {
     std::uint8_t* base = imageBase();
@@ -25,8 +23,7 @@ std::uint8_t* prepareImage() {
     if (areaStart > base + offsets::kLowestOffset || areaEnd < base + offsets::kImageEnd) {
         std::fprintf(stderr, "hostsim: image area %p..%p does not cover image+0x%zX..image+0x%zX\n",
                      static_cast<void*>(areaStart), static_cast<void*>(areaEnd),
-                     static_cast<std::size_t>(offsets::kLowestOffset),
-                     static_cast<std::size_t>(offsets::kImageEnd));
+                     static_cast<std::size_t>(offsets::kLowestOffset), static_cast<std::size_t>(offsets::kImageEnd));
         std::abort();
     }
     DWORD previous = 0;

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <mutex>
 
+#include "hostsim/game_code.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
-#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -53,8 +53,8 @@ SIM_ABI void* queryInterface(std::uint32_t id) {
 
 SIM_ABI std::uint32_t getPluginHandle() { return kSimulatedPluginHandle; }
 
-constinit LoaderInterfaceRecord theLoaderInterface{kLoaderVersion, kGameRuntimeVersion, 0, 0, queryInterface,
-                                                   getPluginHandle};
+constinit LoaderInterfaceRecord theLoaderInterface{kLoaderVersion, kGameRuntimeVersion, 0, 0,
+                                                   queryInterface, getPluginHandle};
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 #include <map>
 #include <mutex>
 
-#include "hostsim/transcript.h"
 #include "hostsim/game_code.h"
+#include "hostsim/transcript.h"
 
 namespace hostsim {
 namespace {

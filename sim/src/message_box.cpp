@@ -2,11 +2,11 @@
 // image, read when the box is requested.
 #include <cstring>
 
+#include "hostsim/game_code.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
-#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -38,8 +38,7 @@ void checkTitleRestored() {
 void placeUiData() {
     std::memcpy(titleText(), kMessageBoxTitleText, sizeof kMessageBoxTitleText);
     std::memset(titleText() + sizeof kMessageBoxTitleText, kTitleGuardByte, kTitleGuardSize);
-    std::memcpy(at(offsets::HostPatch_TextInputCompare), kTextInputCompareOriginal,
-                sizeof kTextInputCompareOriginal);
+    std::memcpy(at(offsets::HostPatch_TextInputCompare), kTextInputCompareOriginal, sizeof kTextInputCompareOriginal);
 }
 
 SIM_ABI void showMessageBoxHost(void* owner, std::uint64_t reserved1, std::uint64_t reserved2,

@@ -3,11 +3,11 @@
 // compare a register with itself.
 #include <cstring>
 
+#include "hostsim/game_code.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
-#include "hostsim/game_code.h"
 
 namespace hostsim {
 namespace {
@@ -31,8 +31,8 @@ SIM_ABI void openTextInputMenuHost(const char* header, const char* defaultText, 
                         compareBytesAre(kTextInputCompareForced)};
     if (header == nullptr || defaultText == nullptr)
         recordViolation("HostUi_OpenTextInputMenu with a null header or default text");
-    recordTranscriptLine("prompt header " + quoted(record.header) + " text " + quoted(record.defaultText) +
-                         " mode " + std::to_string(mode));
+    recordTranscriptLine("prompt header " + quoted(record.header) + " text " + quoted(record.defaultText) + " mode " +
+                         std::to_string(mode));
     const bool forced = record.compareForced;
     addPromptRecord(std::move(record));
     if (!forced) {

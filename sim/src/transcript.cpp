@@ -35,9 +35,7 @@ void recordTranscriptLine(std::string line) {
     if (echo) echo(line);
 }
 
-void recordViolation(std::string_view what) {
-    recordTranscriptLine(std::string(kViolationPrefix) + std::string(what));
-}
+void recordViolation(std::string_view what) { recordTranscriptLine(std::string(kViolationPrefix) + std::string(what)); }
 
 std::vector<std::string> transcript() {
     auto& r = record();

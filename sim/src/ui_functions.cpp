@@ -2,11 +2,11 @@
 #include <atomic>
 #include <cstdio>
 
+#include "hostsim/game_code.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
-#include "hostsim/game_code.h"
 
 namespace hostsim {
 
@@ -31,8 +31,8 @@ SIM_ABI bool playUiSoundHost(std::uint32_t* soundId, const char* name, const voi
     return true;
 }
 
-SIM_ABI void sendUiRequest(UiMessageQueueObject* queue, EngineStringHandle menu, bool open,
-                           EngineStringHandle request, const std::uint32_t* payload) {
+SIM_ABI void sendUiRequest(UiMessageQueueObject* queue, EngineStringHandle menu, bool open, EngineStringHandle request,
+                           const std::uint32_t* payload) {
     GameCodeScope gameCode;
     if (queue != uiMessageQueue()) {
         recordViolation("HostUiMessageQueue_SendRequest called with an object that is not the message queue");
@@ -49,8 +49,8 @@ SIM_ABI void sendUiRequest(UiMessageQueueObject* queue, EngineStringHandle menu,
     FocusRequestRecord record{engineStringText(menu), engineStringText(request), open, *payload};
     char formText[16];
     std::snprintf(formText, sizeof formText, "0x%08X", static_cast<unsigned>(record.formId));
-    recordTranscriptLine("focus request menu " + quoted(record.menu) + " request " + quoted(record.request) +
-                         " open " + (open ? "1" : "0") + " form " + formText);
+    recordTranscriptLine("focus request menu " + quoted(record.menu) + " request " + quoted(record.request) + " open " +
+                         (open ? "1" : "0") + " form " + formText);
     addFocusRequestRecord(std::move(record));
 }
 

@@ -67,14 +67,10 @@ int main(int argc, char** argv) {
     // "--script FILE ..." plays a session of the command language.
     const bool scenario = argc >= 3 && std::string(argv[1]) == "--scenario";
     int code;
-    if (scenario && argc == 4 && std::string(argv[2]) == "hooks")
-        code = hostsim::runHooksScenario(argv[3]);
-    else if (scenario && argc == 3 && std::string(argv[2]) == "no-messaging")
-        code = hostsim::runNoMessagingScenario();
-    else if (argc >= 3 && std::string(argv[1]) == "--script")
-        code = hostsim::runScriptSession(argc, argv);
-    else
-        code = runGame();
+    if (scenario && argc == 4 && std::string(argv[2]) == "hooks") code = hostsim::runHooksScenario(argv[3]);
+    else if (scenario && argc == 3 && std::string(argv[2]) == "no-messaging") code = hostsim::runNoMessagingScenario();
+    else if (argc >= 3 && std::string(argv[1]) == "--script") code = hostsim::runScriptSession(argc, argv);
+    else code = runGame();
     std::fflush(stdout);
     // The plugin's threads run until the process ends, as in the game.
     ExitProcess(static_cast<UINT>(code));

@@ -89,8 +89,8 @@ int runScenario(const char* galaxyPath) {
 
     HMODULE plugin = LoadLibraryA(kPluginPath);
     if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" +
-                             std::to_string(GetLastError()) + ")");
+        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
+                             ")");
         return 2;
     }
     auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
@@ -107,7 +107,8 @@ int runScenario(const char* galaxyPath) {
     for (std::uint64_t frame = 0; frame < 3; ++frame) {
         const PromptSitePass pass = passPromptSite(0x1000 + frame, ~frame, 0x8000000000000000ull | frame, frame);
         checks.expect(pass.targetCalls == 1 && pass.argumentsIntact &&
-                          pass.returned == promptTargetResult(0x1000 + frame, ~frame, 0x8000000000000000ull | frame, frame),
+                          pass.returned ==
+                              promptTargetResult(0x1000 + frame, ~frame, 0x8000000000000000ull | frame, frame),
                       "prompt pass " + std::to_string(frame) + " through the hook");
     }
 

@@ -51,8 +51,8 @@ int runNoMessagingScenario() {
 
     HMODULE plugin = LoadLibraryA(kPluginPath);
     if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" +
-                             std::to_string(GetLastError()) + ")");
+        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
+                             ")");
         return 2;
     }
     auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));

@@ -10,8 +10,8 @@ namespace hostsim {
 namespace {
 
 std::string dotted(DWORD high, DWORD low) {
-    return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." + std::to_string(HIWORD(low)) +
-           "." + std::to_string(LOWORD(low));
+    return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." + std::to_string(HIWORD(low)) + "." +
+           std::to_string(LOWORD(low));
 }
 
 std::string hex(DWORD value) {
@@ -53,8 +53,7 @@ VersionResourceReport readVersionResource(const char* path) {
         WORD codePage;
     };
     Translation* translations = nullptr;
-    if (VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                       &length) &&
+    if (VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &length) &&
         translations != nullptr && length >= sizeof(Translation)) {
         char text[64];
         std::snprintf(text, sizeof text, "loader: version translation %04X %u", translations->language,
@@ -64,15 +63,13 @@ VersionResourceReport readVersionResource(const char* path) {
         report.lines.push_back("loader: version translation missing");
     }
 
-    for (const char* key : {"FileVersion", "ProductVersion", "FileDescription", "InternalName", "OriginalFilename",
-                            "ProductName"}) {
+    for (const char* key :
+         {"FileVersion", "ProductVersion", "FileDescription", "InternalName", "OriginalFilename", "ProductName"}) {
         const std::string query = std::string("\\StringFileInfo\\040904b0\\") + key;
         char* value = nullptr;
-        if (VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) &&
-            value != nullptr)
+        if (VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) && value != nullptr)
             report.lines.push_back(std::string("loader: version string ") + key + " " + quoted(value));
-        else
-            report.lines.push_back(std::string("loader: version string ") + key + " missing");
+        else report.lines.push_back(std::string("loader: version string ") + key + " missing");
     }
     return report;
 }

@@ -62,8 +62,7 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
         if (event->menuName == messageBox.value()) {
             std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
             if (event->opened) {
-                if (IsMenuOpen(kStarMapMenu) &&
-                    NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
+                if (IsMenuOpen(kStarMapMenu) && NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
                     PluginState.resultsBoxOpen = true;
             } else {
                 PluginState.resultsBoxOpen = false;
@@ -86,25 +85,25 @@ void onEditStarted() {
 }  // namespace
 
 HOST_ABI std::uint32_t LumoraSearchEngine_MenuOpenCloseEventClass::OnEvent(const MenuOpenCloseEvent* event,
-                                                                          void*) noexcept {
+                                                                           void*) noexcept {
     runGuardedEntry("menu open/close sink", [event] { onMenuOpenClose(event); });
     return kContinueDispatch;
 }
 
-HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_StartEditTextClass::OnEvent(
-    const TextInputMenu_StartEditText*, void*) noexcept {
+HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_StartEditTextClass::OnEvent(const TextInputMenu_StartEditText*,
+                                                                                    void*) noexcept {
     runGuardedEntry("start edit text sink", [] { onEditStarted(); });
     return kContinueDispatch;
 }
 
 HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_EndEditTextClass::OnEvent(const TextInputMenu_EndEditText*,
-                                                                                 void*) noexcept {
+                                                                                  void*) noexcept {
     runGuardedEntry("end edit text sink", [] { onEditEnded(); });
     return kContinueDispatch;
 }
 
-HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEvent(
-    const TextInputMenu_InputCanceled*, void*) noexcept {
+HOST_ABI std::uint32_t LumoraSearchEngine_TextInputMenu_InputCanceledClass::OnEvent(const TextInputMenu_InputCanceled*,
+                                                                                    void*) noexcept {
     runGuardedEntry("input canceled sink", [] { onEditEnded(); });
     return kContinueDispatch;
 }

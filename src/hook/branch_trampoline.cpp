@@ -31,8 +31,8 @@ void BranchTrampoline::createBelowImage() {
         const auto regionBase = reinterpret_cast<std::uintptr_t>(region.BaseAddress);
         if (region.State == MEM_FREE && region.RegionSize >= kTrampolineBlockSize) {
             addr = regionBase + region.RegionSize - kTrampolineBlockSize;
-            void* block = VirtualAlloc(reinterpret_cast<LPVOID>(addr), kTrampolineBlockSize,
-                                       MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+            void* block = VirtualAlloc(reinterpret_cast<LPVOID>(addr), kTrampolineBlockSize, MEM_COMMIT | MEM_RESERVE,
+                                       PAGE_EXECUTE_READWRITE);
             if (block != nullptr) {
                 m_base = block;
                 m_capacity = kTrampolineBlockSize;
@@ -80,7 +80,7 @@ bool BranchTrampoline::writeRelCall(std::uintptr_t site, std::uintptr_t target) 
     call[0] = 0xE8;  // E8 rel32: call entry
     std::memcpy(call + 1, &displacement, 3);
     std::uint8_t lastByte = static_cast<std::uint8_t>(static_cast<std::uint32_t>(displacement) >> 24);
-    std::memcpy(reinterpret_cast<void*>(site), call, 4);    // first four bytes in one store
+    std::memcpy(reinterpret_cast<void*>(site), call, 4);             // first four bytes in one store
     *reinterpret_cast<volatile std::uint8_t*>(site + 4) = lastByte;  // then the fifth
     DWORD unused = 0;
     VirtualProtect(reinterpret_cast<LPVOID>(site), 5, oldProtect, &unused);

@@ -36,7 +36,7 @@ bool openSearchPrompt(std::string header, std::string defaultText) {
         ~RestoreCompare() { patchCodeBytes(std::move(bytes), at); }
     } restore{expected, compare};
     hostFunction<OpenTextInputMenuFn>(HostOffset::HostUi_OpenTextInputMenu)(header.c_str(), defaultText.c_str(),
-                                                                             kTextInputMode);
+                                                                            kTextInputMode);
     return true;
 }
 

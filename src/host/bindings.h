@@ -73,8 +73,8 @@ using OpenTextInputMenuFn = void(HOST_ABI*)(const char* header, const char* defa
 using SendRequestFn = void(HOST_ABI*)(void* queue, EngineString menu, bool open, EngineString request,
                                       const std::uint32_t* payload);
 using ShowMessageBoxFn = void(HOST_ABI*)(void* owner, std::uint32_t a, std::uint32_t b, EngineString text);
-using DynamicCastFn = void*(HOST_ABI*)(void* object, std::int32_t offset, const void* source,
-                                       const void* target, std::int32_t isReference);
+using DynamicCastFn = void*(HOST_ABI*)(void* object, std::int32_t offset, const void* source, const void* target,
+                                       std::int32_t isReference);
 using HostLockFn = void(HOST_ABI*)(void* lock);
 using FindExtraDataFn = void*(HOST_ABI*)(void* list, std::uint8_t type);
 using GetFullNameFn = const char*(HOST_ABI*)(void* form);
@@ -109,8 +109,6 @@ inline Fn hostFunction(std::uintptr_t offset) {
 }
 
 // Reads a pointer global of the game afresh.
-inline void* readHostPointer(std::uintptr_t offset) {
-    return *reinterpret_cast<void* const*>(hostAddress(offset));
-}
+inline void* readHostPointer(std::uintptr_t offset) { return *reinterpret_cast<void* const*>(hostAddress(offset)); }
 
 }  // namespace lumora

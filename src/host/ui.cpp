@@ -26,8 +26,7 @@ void CloseMenu(const char* menuName) {
     void* queue = readHostPointer(HostOffset::HostUiMessageQueue_Singleton);
     if (queue == nullptr) return;
     EngineStringHandle name(menuName);
-    hostFunction<AddMessageFn>(HostOffset::HostUiMessageQueue_AddMessage)(queue, name.address(),
-                                                                           kCloseMenuMessage);
+    hostFunction<AddMessageFn>(HostOffset::HostUiMessageQueue_AddMessage)(queue, name.address(), kCloseMenuMessage);
 }
 
 void PlayUiSound(const std::string& soundName) {

@@ -17,8 +17,7 @@ using LoaderMessageListener = void(HOST_ABI*)(LoaderMessage* message) noexcept;
 
 struct LoaderMessagingInterface {
     void* unread;
-    void(HOST_ABI* registerListener)(std::uint32_t pluginHandle, const char* sender,
-                                     LoaderMessageListener listener);
+    void(HOST_ABI* registerListener)(std::uint32_t pluginHandle, const char* sender, LoaderMessageListener listener);
 };
 static_assert(offsetof(LoaderMessagingInterface, registerListener) == 8);
 

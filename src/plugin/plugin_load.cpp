@@ -23,8 +23,7 @@ bool installPlugin(const LoaderInterface* loader) {
 
     // Asked for before anything is patched: a loader may unload a plugin whose
     // load failed, and patched sites would then call into a freed trampoline.
-    auto* messaging =
-        static_cast<LoaderMessagingInterface*>(loader->queryInterface(kMessagingInterfaceId));
+    auto* messaging = static_cast<LoaderMessagingInterface*>(loader->queryInterface(kMessagingInterfaceId));
     if (messaging == nullptr || messaging->registerListener == nullptr) {
         ShowPluginError("Installation error: Obrix messaging interface couldn't be acquired", false);
         return false;

@@ -27,12 +27,12 @@ struct NameTest {
 
 NameTest testName(const SearchTerms& terms, MatchInfo& info, std::string_view name) {
     const MatchKind kind = matchCandidateName(terms, info, name);
-    return {kind < MatchKind::NoMatch, kind > MatchKind::NoMatch};
+    const bool dropped = kind < MatchKind::NoMatch;
+    const bool hit = kind > MatchKind::NoMatch;
+    return {dropped, hit};
 }
 
-void* queryForm(std::uintptr_t offset, void* placed) {
-    return hostFunction<FormQueryFn>(offset)(nullptr, 0, placed);
-}
+void* queryForm(std::uintptr_t offset, void* placed) { return hostFunction<FormQueryFn>(offset)(nullptr, 0, placed); }
 
 bool isValidFormKey(std::uint32_t id) { return id != 0 && id != 0xFFFFFFFF; }
 
@@ -177,6 +177,10 @@ void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForm
         testLocation(slot.form, cheap.keywordEligible, loweredTerms, forms, list, collected.anyKeywordMatched);
     }
     std::vector<ResultEntry> locations = list.takeEntries();
+    if (collected.entries.empty()) {
+        collected.entries = std::move(locations);
+        return;
+    }
     collected.entries.insert(collected.entries.end(), std::make_move_iterator(locations.begin()),
                              std::make_move_iterator(locations.end()));
 }

@@ -27,7 +27,6 @@ void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForm
                                bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected);
 
 // Appends the planet candidates of the planet registry, in registry order.
-void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
-                             CollectedCandidates& collected);
+void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected);
 
 }  // namespace lumora

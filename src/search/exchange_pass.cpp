@@ -74,7 +74,8 @@ std::vector<std::uint32_t> rankKeys(std::span<const std::int64_t> keys, std::siz
     const std::uint64_t span = static_cast<std::uint64_t>(*high) - static_cast<std::uint64_t>(*low);
     if (span <= 2 * keys.size() + 64) {
         for (std::size_t i = 0; i < keys.size(); ++i)
-            ranks[i] = static_cast<std::uint32_t>(static_cast<std::uint64_t>(keys[i]) - static_cast<std::uint64_t>(*low));
+            ranks[i] =
+                static_cast<std::uint32_t>(static_cast<std::uint64_t>(keys[i]) - static_cast<std::uint64_t>(*low));
         rankCount = static_cast<std::size_t>(span) + 1;
         return ranks;
     }
@@ -82,8 +83,8 @@ std::vector<std::uint32_t> rankKeys(std::span<const std::int64_t> keys, std::siz
     std::sort(distinct.begin(), distinct.end());
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
     for (std::size_t i = 0; i < keys.size(); ++i)
-        ranks[i] = static_cast<std::uint32_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) -
-                                              distinct.begin());
+        ranks[i] =
+            static_cast<std::uint32_t>(std::lower_bound(distinct.begin(), distinct.end(), keys[i]) - distinct.begin());
     rankCount = distinct.size();
     return ranks;
 }

@@ -23,7 +23,7 @@ void* findExtraData(void* object, std::uint8_t type) {
     if (container == nullptr) return nullptr;
     HostLockGuard lock(container + HostLayout::ContainerLock);
     return hostFunction<FindExtraDataFn>(HostOffset::HostExtraData_FindByType)(container + HostLayout::ContainerList,
-                                                                              type);
+                                                                               type);
 }
 
 bool isMapMarkerBase(void* base) {

@@ -5,12 +5,42 @@
 // locations does not compare every pair.
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "search/result_entry.h"
 
 namespace lumora {
+
+// Entries filed under 64-bit keys, each key's entries linked in list order.
+// One flat table and one link per entry: filing allocates nothing per key,
+// which matters when a one-letter search keeps tens of thousands of entries.
+class EntryChains {
+public:
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+    // First and last entry filed under the key; kNone when there is none.
+    std::uint32_t first(std::uint64_t key) const;
+    std::uint32_t last(std::uint64_t key) const;
+    // The entry filed under the same key after this one, or kNone.
+    std::uint32_t next(std::uint32_t at) const { return m_next[at]; }
+    // Files an entry after every entry filed so far.
+    void file(std::uint64_t key, std::uint32_t at);
+    void clear();
+
+private:
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint32_t first = kNone;  // kNone: the slot is free
+        std::uint32_t last = kNone;
+    };
+    const Slot* find(std::uint64_t key) const;
+    Slot& slotFor(std::uint64_t key);
+    void grow();
+
+    std::vector<Slot> m_slots;  // a power of two long, at most half full
+    std::size_t m_used = 0;
+    std::vector<std::uint32_t> m_next;  // by entry
+};
 
 class LocationCandidateList {
 public:
@@ -25,16 +55,18 @@ public:
     std::vector<ResultEntry> takeEntries();
 
 private:
-    std::optional<std::uint32_t> firstSameNameAndTarget(const ResultEntry& candidate,
+    std::optional<std::uint32_t> firstSameNameAndTarget(const ResultEntry& candidate, std::uint64_t nameKey,
                                                         std::optional<std::uint32_t> skipped) const;
 
     std::vector<ResultEntry> m_entries;  // removed entries stay until takeEntries, marked
     std::vector<bool> m_removed;
-    std::unordered_map<const void*, std::uint32_t> m_byPrimaryForm;
-    // Hash of (primary name, target form) and of (primary name, target name)
-    // to entries in list order; collisions are sorted out by comparing fields.
-    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_byNameAndTargetForm;
-    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> m_byNameAndTargetName;
+    // By primary form: at most one entry with a given primary form is ever
+    // live, and it is the last one filed under it.
+    EntryChains m_byPrimaryForm;
+    // By hash of the primary name: the entries that share it, in list order,
+    // hold the first one with the same target too. Collisions are sorted out
+    // by comparing fields.
+    EntryChains m_byPrimaryName;
 };
 
 }  // namespace lumora

@@ -5,10 +5,10 @@
 namespace lumora {
 
 struct MatchInfo {
-    bool keywordEligible = false;    // input: lets the keyword step hit
-    bool keywordMatched = false;     // the keyword step hit
-    std::int32_t firstMatchPos = -1; // where the first name hit began
-    bool wordStartMatch = false;     // some hit began a word
+    bool keywordEligible = false;     // input: lets the keyword step hit
+    bool keywordMatched = false;      // the keyword step hit
+    std::int32_t firstMatchPos = -1;  // where the first name hit began
+    bool wordStartMatch = false;      // some hit began a word
 };
 
 // Callers rely only on the sign: positive is a hit, negative drops the candidate.

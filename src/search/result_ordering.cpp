@@ -83,42 +83,44 @@ void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups) {
 
     if (groups.anyPrimary) {
         runExchangePass(entries, order, all, [](const ResultEntry& e) { return flagFirst(e.primaryNameHit); });
-        runExchangePass(entries, order, [](const ResultEntry& e) { return e.primaryNameHit; }, byWordStart);
-        runExchangePass(entries, order, [](const ResultEntry& e) { return e.primaryNameHit && e.wordStartMatch; },
-                        byPosition);
+        runExchangePass(
+            entries, order, [](const ResultEntry& e) { return e.primaryNameHit; }, byWordStart);
+        runExchangePass(
+            entries, order, [](const ResultEntry& e) { return e.primaryNameHit && e.wordStartMatch; }, byPosition);
     }
     if (groups.anySecondary) {
-        runExchangePass(entries, order, [](const ResultEntry& e) { return !e.primaryNameHit; },
-                        [](const ResultEntry& e) { return flagFirst(e.secondaryNameHit); });
-        runExchangePass(entries, order, [](const ResultEntry& e) { return !e.primaryNameHit && e.secondaryNameHit; },
-                        byWordStart);
+        runExchangePass(
+            entries, order, [](const ResultEntry& e) { return !e.primaryNameHit; },
+            [](const ResultEntry& e) { return flagFirst(e.secondaryNameHit); });
+        runExchangePass(
+            entries, order, [](const ResultEntry& e) { return !e.primaryNameHit && e.secondaryNameHit; }, byWordStart);
         runExchangePass(
             entries, order,
             [](const ResultEntry& e) { return !e.primaryNameHit && e.secondaryNameHit && e.wordStartMatch; },
             byPosition);
     }
     if (groups.anyTertiary) {
-        runExchangePass(entries, order, [](const ResultEntry& e) { return !e.primaryNameHit && !e.secondaryNameHit; },
-                        [](const ResultEntry& e) { return flagFirst(e.tertiaryNameHit); });
+        runExchangePass(
+            entries, order, [](const ResultEntry& e) { return !e.primaryNameHit && !e.secondaryNameHit; },
+            [](const ResultEntry& e) { return flagFirst(e.tertiaryNameHit); });
         runExchangePass(
             entries, order,
             [](const ResultEntry& e) { return !e.primaryNameHit && !e.secondaryNameHit && e.tertiaryNameHit; },
             byWordStart);
-        runExchangePass(entries, order,
-                        [](const ResultEntry& e) {
-                            return !e.primaryNameHit && !e.secondaryNameHit && e.tertiaryNameHit && e.wordStartMatch;
-                        },
-                        byPosition);
+        runExchangePass(
+            entries, order,
+            [](const ResultEntry& e) {
+                return !e.primaryNameHit && !e.secondaryNameHit && e.tertiaryNameHit && e.wordStartMatch;
+            },
+            byPosition);
     }
 
     moveIntoOrder(entries, order);
 }
 
 void orderResults(std::vector<ResultEntry>& entries, bool anyKeywordMatched, NameHitGroups groups) {
-    if (anyKeywordMatched)
-        orderByKeywordEligibility(entries);
-    else
-        orderByNameHits(entries, groups);
+    if (anyKeywordMatched) orderByKeywordEligibility(entries);
+    else orderByNameHits(entries, groups);
 }
 
 }  // namespace lumora

@@ -14,10 +14,8 @@ bool isListed(const std::vector<const void*>& listed, const void* form) {
 
 std::string headerText(const SplitSearchTerms& terms, std::string_view searchText, const UiTextsRecord& texts) {
     std::string header = texts.search + ": ";
-    if (terms.lowered.excludeTerm.empty())
-        header += searchText;
-    else
-        header += terms.asTyped.includeTerm + " (" + texts.excludedLabel + ": " + terms.asTyped.excludeTerm + ")";
+    if (terms.lowered.excludeTerm.empty()) header += searchText;
+    else header += terms.asTyped.includeTerm + " (" + texts.excludedLabel + ": " + terms.asTyped.excludeTerm + ")";
     return header + "\n\n";
 }
 

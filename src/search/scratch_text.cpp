@@ -1,6 +1,7 @@
 #include "search/scratch_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 
@@ -17,8 +18,14 @@ ScratchText::ScratchText(std::string_view text) : m_size(text.size()) {
 }
 
 void ScratchText::lowerCase() {
-    for (std::size_t i = 0; i < m_size; ++i)
-        m_data[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(m_data[i])));
+    // tolower of every byte value, asked once: every name of every candidate
+    // passes through here.
+    static const std::array<char, 256> lowered = [] {
+        std::array<char, 256> table{};
+        for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(std::tolower(c));
+        return table;
+    }();
+    for (std::size_t i = 0; i < m_size; ++i) m_data[i] = lowered[static_cast<unsigned char>(m_data[i])];
 }
 
 bool ScratchText::removeAll(char removed) {

@@ -20,10 +20,10 @@ bool FocusStarMapOnBody(void* form) {
     EngineStringHandle menu(kStarMapMenu);
     EngineStringHandle request(kBodyFocusRequest);
     const bool open = IsMenuOpen(kStarMapMenu);
-    const auto* formId = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(form) +
-                                                                 HostLayout::FormId);
-    hostFunction<SendRequestFn>(HostOffset::HostUiMessageQueue_SendRequest)(queue, menu.value(), open,
-                                                                             request.value(), formId);
+    const auto* formId =
+        reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(form) + HostLayout::FormId);
+    hostFunction<SendRequestFn>(HostOffset::HostUiMessageQueue_SendRequest)(queue, menu.value(), open, request.value(),
+                                                                            formId);
     return true;
 }
 

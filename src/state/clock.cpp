@@ -11,8 +11,7 @@ std::atomic<ClockSource> g_clockSource{nullptr};
 
 std::int64_t NowNs() {
     if (ClockSource source = g_clockSource.load(std::memory_order_acquire)) return source();
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 

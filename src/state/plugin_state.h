@@ -9,8 +9,8 @@
 namespace lumora {
 
 struct ResultKey {
-    std::int32_t key;     // the digit printed in front of the line
-    std::uint32_t formId; // the body the line stands for
+    std::int32_t key;      // the digit printed in front of the line
+    std::uint32_t formId;  // the body the line stands for
 };
 
 // Digit-to-form map of the result box now shown, in print order.

@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(Values, HotkeyValueInFile,
                          ::testing::Values(HotkeyFileCase{"Q", 0x51}, HotkeyFileCase{"0x70 ; F1", 0x70},
                                            HotkeyFileCase{"123456789", 0x51}, HotkeyFileCase{"1B", 0x1B},
                                            HotkeyFileCase{"0X51", 0x51}, HotkeyFileCase{"81", 0x81},
-                                           HotkeyFileCase{"FFFFFFFF", 0xFFFFFFFF},
-                                           HotkeyFileCase{"100000000", 0x51}, HotkeyFileCase{"  \"70\"", 0x70}));
+                                           HotkeyFileCase{"FFFFFFFF", 0xFFFFFFFF}, HotkeyFileCase{"100000000", 0x51},
+                                           HotkeyFileCase{"  \"70\"", 0x70}));
 
 struct FlagFileCase {
     const char* value;
@@ -122,8 +122,9 @@ class FlagValueInFile : public LoadConfiguration, public ::testing::WithParamInt
 
 TEST_P(FlagValueInFile, IsTrueOnlyForOneAndLeavesFileUnchanged) {
     createPluginFolder();
-    const std::string original = std::string("[General]\r\niTextInputMenuHotkey=0x51\r\n"
-                                             "bSkipNonStarMapVisibleMapMarkers=") +
+    const std::string original = std::string(
+                                     "[General]\r\niTextInputMenuHotkey=0x51\r\n"
+                                     "bSkipNonStarMapVisibleMapMarkers=") +
                                  GetParam().value + "\r\n";
     writeBytes(settingsFile(), original);
     loadConfiguration();

@@ -25,8 +25,7 @@ TEST_P(TemplateSplitsAtFirstPercent, IntoBeforeAndAfter) {
 INSTANTIATE_TEST_SUITE_P(Templates, TemplateSplitsAtFirstPercent,
                          ::testing::Values(PlaceholderCase{"Found % matches.", "Found ", " matches."},
                                            PlaceholderCase{"Found %% matches.", "Found ", "% matches."},
-                                           PlaceholderCase{"% found", "", " found"},
-                                           PlaceholderCase{"%", "", ""},
+                                           PlaceholderCase{"% found", "", " found"}, PlaceholderCase{"%", "", ""},
                                            PlaceholderCase{"Treffer: %", "Treffer: ", ""},
                                            PlaceholderCase{"a%b%c%", "a", "b%c%"}));
 

@@ -16,11 +16,11 @@ TEST(LinePattern, MatchesWholeLinesWithStars) {
     };
     const Case cases[] = {
         {"menu opened \"MessageBoxMenu\"", "menu opened \"MessageBoxMenu\"", true},
-        {"menu opened \"MessageBoxMenu\"", "menu opened", false},             // a prefix is not the line
+        {"menu opened \"MessageBoxMenu\"", "menu opened", false},  // a prefix is not the line
         {"menu opened", "menu opened \"MessageBoxMenu\"", false},
         {"prompt header \"a\" text \"b\" mode 0", "prompt header * mode 0", true},
         {"prompt header \"a\" text \"b\" mode 1", "prompt header * mode 0", false},
-        {"aXbYb", "a*b", true},                                               // the star must give back
+        {"aXbYb", "a*b", true},  // the star must give back
         {"aXbYc", "a*b", false},
         {"abc", "*", true},
         {"", "*", true},
@@ -61,10 +61,10 @@ TEST(KeyNames, NamesAndCodesAtTheirBoundaries) {
         std::optional<int> code;
     };
     const Case cases[] = {
-        {"Q", 0x51},     {"q", 0x51},      {"0", 0x30},      {"9", 0x39},     {"NUM0", 0x60}, {"num9", 0x69},
-        {"TAB", 0x09},   {"esc", 0x1B},    {"F1", 0x70},     {"F12", 0x7B},   {"F13", {}},    {"F0", {}},
-        {"0x51", 0x51},  {"0xFF", 0xFF},   {"0x00", {}},     {"0x100", {}},   {"NUM", {}},    {"NUM10", {}},
-        {"", {}},        {"?", {}},        {"0x", {}},       {"0x5G", {}},
+        {"Q", 0x51},    {"q", 0x51},    {"0", 0x30},  {"9", 0x39},   {"NUM0", 0x60}, {"num9", 0x69},
+        {"TAB", 0x09},  {"esc", 0x1B},  {"F1", 0x70}, {"F12", 0x7B}, {"F13", {}},    {"F0", {}},
+        {"0x51", 0x51}, {"0xFF", 0xFF}, {"0x00", {}}, {"0x100", {}}, {"NUM", {}},    {"NUM10", {}},
+        {"", {}},       {"?", {}},      {"0x", {}},   {"0x5G", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(demo::parseKeyName(c.name), c.code) << c.name;
     for (int code = 1; code < 0x100; ++code) EXPECT_EQ(demo::parseKeyName(demo::keyName(code)), code) << code;

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
-#include <random>
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 

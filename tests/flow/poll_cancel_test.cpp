@@ -39,12 +39,8 @@ struct CancelKeysRow {
 
 TEST_F(PromptCancel, TabOrEscapeCancelsAndAnyOtherKeyDoesNot) {
     const CancelKeysRow rows[] = {
-        {"TAB", {kTab}, true},
-        {"ESC", {kEscape}, true},
-        {"TAB and ESC", {kTab, kEscape}, true},
-        {"no key", {}, false},
-        {"a digit", {'1'}, false},
-        {"ENTER", {0x0D}, false},
+        {"TAB", {kTab}, true}, {"ESC", {kEscape}, true},  {"TAB and ESC", {kTab, kEscape}, true},
+        {"no key", {}, false}, {"a digit", {'1'}, false}, {"ENTER", {0x0D}, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.keys);

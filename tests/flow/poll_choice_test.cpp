@@ -139,7 +139,8 @@ TEST_F(ResultChoice, MenusAreAskedInOrderAndTheFirstFailureStops) {
     const ChoiceMenuRow rows[] = {
         {"prompt open over the box", {"GalaxyStarMapMenu", "MessageBoxMenu", "TextInputMenu"}, {"TextInputMenu"}},
         {"off the star map", {"MessageBoxMenu"}, {"TextInputMenu", "GalaxyStarMapMenu"}},
-        {"console open", {"GalaxyStarMapMenu", "MessageBoxMenu", "Console"},
+        {"console open",
+         {"GalaxyStarMapMenu", "MessageBoxMenu", "Console"},
          {"TextInputMenu", "GalaxyStarMapMenu", "Console"}},
         {"box already closed", {"GalaxyStarMapMenu"}, kAllFourMenuQueries},
     };

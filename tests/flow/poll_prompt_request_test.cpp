@@ -98,8 +98,10 @@ TEST_F(PromptRequest, MenusAreAskedInOrderAndTheFirstFailureStops) {
         {"off the star map", {}, {"TextInputMenu", "GalaxyStarMapMenu"}, false},
         {"console open", {"GalaxyStarMapMenu", "Console"}, {"TextInputMenu", "GalaxyStarMapMenu", "Console"}, false},
         {"a message box open", {"GalaxyStarMapMenu", "MessageBoxMenu"}, kAllFourMenuQueries, false},
-        {"console and message box open", {"GalaxyStarMapMenu", "Console", "MessageBoxMenu"},
-         {"TextInputMenu", "GalaxyStarMapMenu", "Console"}, false},
+        {"console and message box open",
+         {"GalaxyStarMapMenu", "Console", "MessageBoxMenu"},
+         {"TextInputMenu", "GalaxyStarMapMenu", "Console"},
+         false},
         {"star map alone", {"GalaxyStarMapMenu"}, kAllFourMenuQueries, true},
     };
     for (const auto& row : rows) {

@@ -33,9 +33,8 @@ struct StateView {
 };
 
 std::ostream& operator<<(std::ostream& out, const StateView& s) {
-    return out << "{active " << s.textInputActive << ", box " << s.resultsBoxOpen << ", ended "
-               << s.textEditEndedAtNs << ", mapOpened " << s.starMapOpenedAtNs << ", keys " << s.resultKeyCount
-               << "}";
+    return out << "{active " << s.textInputActive << ", box " << s.resultsBoxOpen << ", ended " << s.textEditEndedAtNs
+               << ", mapOpened " << s.starMapOpenedAtNs << ", keys " << s.resultKeyCount << "}";
 }
 
 StateView currentState() {
@@ -86,26 +85,53 @@ TEST_F(SinkHandlers, EachEventChangesExactlyItsRowOfState) {
     const std::vector<TransitionRow> rows{
         {"star map opened", {}, kBusy, [] { hostsim::openMenu("GalaxyStarMapMenu"); }, {true, true, 111, -1, 3}},
         {"star map closed", {"GalaxyStarMapMenu"}, kBusy, [] { hostsim::closeMenu("GalaxyStarMapMenu"); }, kBusy},
-        {"message box closed on the star map", {"GalaxyStarMapMenu", "MessageBoxMenu"}, kBusy,
-         [] { hostsim::closeMenu("MessageBoxMenu"); }, {true, false, 111, 222, 0}},
-        {"message box closed off the star map", {"MessageBoxMenu"}, kBusy,
-         [] { hostsim::closeMenu("MessageBoxMenu"); }, {true, false, 111, 222, 0}},
+        {"message box closed on the star map",
+         {"GalaxyStarMapMenu", "MessageBoxMenu"},
+         kBusy,
+         [] { hostsim::closeMenu("MessageBoxMenu"); },
+         {true, false, 111, 222, 0}},
+        {"message box closed off the star map",
+         {"MessageBoxMenu"},
+         kBusy,
+         [] { hostsim::closeMenu("MessageBoxMenu"); },
+         {true, false, 111, 222, 0}},
         {"text input menu opened", {"GalaxyStarMapMenu"}, kBusy, [] { hostsim::openMenu("TextInputMenu"); }, kBusy},
-        {"text input menu closed", {"GalaxyStarMapMenu", "TextInputMenu"}, kBusy,
-         [] { hostsim::closeMenu("TextInputMenu"); }, {false, true, 111, 222, 3}},
+        {"text input menu closed",
+         {"GalaxyStarMapMenu", "TextInputMenu"},
+         kBusy,
+         [] { hostsim::closeMenu("TextInputMenu"); },
+         {false, true, 111, 222, 3}},
         {"console opened", {"GalaxyStarMapMenu"}, kBusy, [] { hostsim::openMenu("Console"); }, kBusy},
         {"console closed", {"GalaxyStarMapMenu", "Console"}, kBusy, [] { hostsim::closeMenu("Console"); }, kBusy},
-        {"editing started on the star map", {"GalaxyStarMapMenu", "TextInputMenu"}, {false, true, 111, 222, 3},
-         deliver(EventSourceKind::StartEditText), {true, true, 111, 222, 3}},
-        {"editing started off the star map", {"TextInputMenu"}, {false, true, 111, 222, 3},
-         deliver(EventSourceKind::StartEditText), {false, true, 111, 222, 3}},
-        {"editing ended on the star map", {"GalaxyStarMapMenu", "TextInputMenu"}, kBusy,
-         deliver(EventSourceKind::EndEditText), {false, true, -1, 222, 3}},
-        {"editing ended off the star map", {"TextInputMenu"}, kBusy, deliver(EventSourceKind::EndEditText),
+        {"editing started on the star map",
+         {"GalaxyStarMapMenu", "TextInputMenu"},
+         {false, true, 111, 222, 3},
+         deliver(EventSourceKind::StartEditText),
+         {true, true, 111, 222, 3}},
+        {"editing started off the star map",
+         {"TextInputMenu"},
+         {false, true, 111, 222, 3},
+         deliver(EventSourceKind::StartEditText),
          {false, true, 111, 222, 3}},
-        {"editing cancelled on the star map", {"GalaxyStarMapMenu", "TextInputMenu"}, kBusy,
-         deliver(EventSourceKind::InputCanceled), {false, true, -1, 222, 3}},
-        {"editing cancelled off the star map", {"TextInputMenu"}, kBusy, deliver(EventSourceKind::InputCanceled),
+        {"editing ended on the star map",
+         {"GalaxyStarMapMenu", "TextInputMenu"},
+         kBusy,
+         deliver(EventSourceKind::EndEditText),
+         {false, true, -1, 222, 3}},
+        {"editing ended off the star map",
+         {"TextInputMenu"},
+         kBusy,
+         deliver(EventSourceKind::EndEditText),
+         {false, true, 111, 222, 3}},
+        {"editing cancelled on the star map",
+         {"GalaxyStarMapMenu", "TextInputMenu"},
+         kBusy,
+         deliver(EventSourceKind::InputCanceled),
+         {false, true, -1, 222, 3}},
+        {"editing cancelled off the star map",
+         {"TextInputMenu"},
+         kBusy,
+         deliver(EventSourceKind::InputCanceled),
          {false, true, 111, 222, 3}},
     };
     for (const auto& row : rows) {

@@ -35,8 +35,7 @@ __attribute__((init_priority(101))) const TablesAtStart tablesAtStart;
 
 template <typename Sink>
 constexpr bool hasGameLayout() {
-    return sizeof(Sink) == sizeof(void*) && std::is_trivially_destructible_v<Sink> &&
-           std::is_polymorphic_v<Sink>;
+    return sizeof(Sink) == sizeof(void*) && std::is_trivially_destructible_v<Sink> && std::is_polymorphic_v<Sink>;
 }
 static_assert(hasGameLayout<Events::LumoraSearchEngine_MenuOpenCloseEventClass>());
 static_assert(hasGameLayout<Events::LumoraSearchEngine_TextInputMenu_StartEditTextClass>());

@@ -2,11 +2,11 @@
 // a fake memory map served through the Win32 layer's seams.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <csignal>
 #include <cstring>
 #include <map>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "hook/branch_trampoline.h"

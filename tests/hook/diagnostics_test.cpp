@@ -24,18 +24,16 @@ TEST(DiagnosticLines, FormatsAtTheEdgesOfTheirArguments) {
     const Case cases[] = {
         {[] { writeDiagnostic("VirtualQuery failed: %08X", 0u); }, "VirtualQuery failed: 00000000\n"},
         {[] { writeDiagnostic("VirtualQuery failed: %08X", 0xFFFFFFFFu); }, "VirtualQuery failed: FFFFFFFF\n"},
-        {[] {
-             writeDiagnostic("trampoline alloc " LUMORA_HEX64 "x" LUMORA_HEX64 " failed (%08X)", 0ull, 256ull, 8u);
-         },
+        {[] { writeDiagnostic("trampoline alloc " LUMORA_HEX64 "x" LUMORA_HEX64 " failed (%08X)", 0ull, 256ull, 8u); },
          "trampoline alloc 0000000000000000x0000000000000100 failed (00000008)\n"},
         {[] {
-             writeDiagnostic("trampoline alloc " LUMORA_HEX64 "x" LUMORA_HEX64 " failed (%08X)",
-                             0xFFFFFFFFFFFFFFFFull, 256ull, 0x1E7u);
+             writeDiagnostic("trampoline alloc " LUMORA_HEX64 "x" LUMORA_HEX64 " failed (%08X)", 0xFFFFFFFFFFFFFFFFull,
+                             256ull, 0x1E7u);
          },
          "trampoline alloc FFFFFFFFFFFFFFFFx0000000000000100 failed (000001E7)\n"},
         {[] {
-             writeDiagnostic("trampoline alloc " LUMORA_HEX64 "x" LUMORA_HEX64 " failed (%08X)",
-                             0x00007FF6ABCDEF00ull, 256ull, 0x57u);
+             writeDiagnostic("trampoline alloc " LUMORA_HEX64 "x" LUMORA_HEX64 " failed (%08X)", 0x00007FF6ABCDEF00ull,
+                             256ull, 0x57u);
          },
          "trampoline alloc 00007FF6ABCDEF00x0000000000000100 failed (00000057)\n"},
         {[] { writeDiagnostic("couldn't allocate trampoline, no free space before image"); },

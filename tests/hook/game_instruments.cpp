@@ -39,7 +39,8 @@ SIM_ABI void* recordingCreate(hostsim::EngineStringHandle* out, const char* text
 SIM_ABI void recordingShowMessageBox(void* owner, std::uint64_t reserved1, std::uint64_t reserved2,
                                      hostsim::EngineStringHandle text) {
     const bool mutexFree = pluginMutexFreeForOthers();
-    const bool lockHeld = hostsim::dataAt<hostsim::HostLockObject>(hostsim::offsets::HostForms_AllFormsLock)->ownerThread.load() != 0;
+    const bool lockHeld =
+        hostsim::dataAt<hostsim::HostLockObject>(hostsim::offsets::HostForms_AllFormsLock)->ownerThread.load() != 0;
     {
         std::lock_guard lock(recorder().mutex);
         recorder().boxes.push_back({mutexFree, lockHeld});

@@ -22,7 +22,7 @@ struct CreateCall {
     const char* text;
     std::uint64_t flagRegister;  // the whole register, not just its low byte
     std::thread::id thread;
-    bool pluginMutexFree;        // another thread could lock PluginState.mutex during the call
+    bool pluginMutexFree;  // another thread could lock PluginState.mutex during the call
 };
 
 // One call of HostUi_ShowMessageBox (the simulator keeps title and text), with

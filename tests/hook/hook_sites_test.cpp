@@ -64,10 +64,9 @@ TEST_F(HookSitesAfterLoad, BlockLiesBelowTheImageWithinRel32ReachOfBothSites) {
     ASSERT_NE(block, 0u);
     EXPECT_LT(block + 256, image + 1);
     EXPECT_LE(image - block, 0x78000000u);
-    for (std::uintptr_t offset : {hostsim::offsets::HostCallSite_PromptHook,
-                                  hostsim::offsets::HostCallSite_TextCaptureHook}) {
-        const std::int64_t farthest = static_cast<std::int64_t>(block) -
-                                      static_cast<std::int64_t>(image + offset + 5);
+    for (std::uintptr_t offset :
+         {hostsim::offsets::HostCallSite_PromptHook, hostsim::offsets::HostCallSite_TextCaptureHook}) {
+        const std::int64_t farthest = static_cast<std::int64_t>(block) - static_cast<std::int64_t>(image + offset + 5);
         EXPECT_GE(farthest, INT32_MIN) << std::hex << offset;
     }
     MEMORY_BASIC_INFORMATION info{};

@@ -18,8 +18,8 @@ namespace {
 class CodePages : public testing::Test {
 protected:
     void SetUp() override {
-        m_pages = static_cast<std::uint8_t*>(
-            mmap(nullptr, 0x2000, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        m_pages = static_cast<std::uint8_t*>(mmap(nullptr, 0x2000, PROT_READ | PROT_EXEC, MAP_PRIVATE | MAP_ANONYMOUS,
+                                                  -1, 0));
         ASSERT_NE(m_pages, MAP_FAILED);
     }
     void TearDown() override {

@@ -92,13 +92,17 @@ TEST_F(PromptHook, RequestedPromptOpensAfterTheTargetCallWithTheTextsAndForcedCo
 }
 
 TEST_F(PromptHook, ReplacedTextsArePassedAsTheyStand) {
-    UiTexts.textInputMenuHeader = "Suche \xC3\xBC" "ber alles";
+    UiTexts.textInputMenuHeader =
+        "Suche \xC3\xBC"
+        "ber alles";
     UiTexts.textInputMenuDefaultText = "";
     requestPrompt();
     hostsim::passPromptSite(5, 6, 7, 8);
     const auto prompts = hostsim::openedPrompts();
     ASSERT_EQ(prompts.size(), 1u);
-    EXPECT_EQ(prompts[0].header, "Suche \xC3\xBC" "ber alles");
+    EXPECT_EQ(prompts[0].header,
+              "Suche \xC3\xBC"
+              "ber alles");
     EXPECT_EQ(prompts[0].defaultText, "");
 }
 

@@ -64,15 +64,15 @@ TEST_F(ResultsBoxTitle, TitlesAsTheGameShowsThem) {
         {"Search results", "Search"},
         {"", " "},
         {"Results", "Results"},
-        {"ABCDEFGHIJK", "ABCDEFGHIJK"},                 // 11 bytes: fits with its zero byte
-        {"ABCDEFGHIJKL", "ABCDEFGHIJK"},                // 12 bytes, no blank: cut at 11
-        {"Ergebnisse der Suche", "Ergebnisse"},         // blank at byte 10
-        {"ABCDEFGHIJK LMN", "ABCDEFGHIJK"},             // first blank is the 12th byte
-        {"A B C D E F G H", "A B C D E"},               // the last blank within 11 bytes
-        {"R\xC3\xA9sultats", "R##sultats"},             // bytes from 0x80 up become "#"
+        {"ABCDEFGHIJK", "ABCDEFGHIJK"},          // 11 bytes: fits with its zero byte
+        {"ABCDEFGHIJKL", "ABCDEFGHIJK"},         // 12 bytes, no blank: cut at 11
+        {"Ergebnisse der Suche", "Ergebnisse"},  // blank at byte 10
+        {"ABCDEFGHIJK LMN", "ABCDEFGHIJK"},      // first blank is the 12th byte
+        {"A B C D E F G H", "A B C D E"},        // the last blank within 11 bytes
+        {"R\xC3\xA9sultats", "R##sultats"},      // bytes from 0x80 up become "#"
         {"Caf\xE9 results", "Caf#"},
         {"\x80\xFF\x7F", "##\x7F"},
-        {" Leadingblank", " Leadingbla"},               // a cut at byte 0 would leave nothing
+        {" Leadingblank", " Leadingbla"},  // a cut at byte 0 would leave nothing
     };
     for (const Case& c : cases) {
         EXPECT_EQ(showBoxTitled(c.title), c.shown) << "title \"" << c.title << "\"";

@@ -55,8 +55,8 @@ TEST_F(VirtualAllocTest, AddressIsLoweredToGranuleAndCommittedThroughLastPage) {
 
 TEST_F(VirtualAllocTest, RangeOverlappingAMappingIsRefusedAndMappingKept) {
     const std::uintptr_t granule = scratch::freeGranules(1);
-    auto* occupant = static_cast<std::uint8_t*>(
-        mmap(at(granule + 0x8000), kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0));
+    auto* occupant = static_cast<std::uint8_t*>(mmap(at(granule + 0x8000), kPage, PROT_READ | PROT_WRITE,
+                                                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0));
     ASSERT_EQ(occupant, at(granule + 0x8000));
     occupant[0] = 0xA5;
 

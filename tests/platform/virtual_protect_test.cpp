@@ -94,9 +94,8 @@ TEST_F(VirtualProtectTest, RangeLeavingAnAllocationIsRefused) {
     void* block = VirtualAlloc(reinterpret_cast<void*>(aligned), kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     ASSERT_EQ(reinterpret_cast<std::uintptr_t>(block), aligned);
     auto* bytes = static_cast<std::uint8_t*>(block);
-    const bool neighbourMapped =
-        mmap(bytes + kPage, kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0) ==
-        bytes + kPage;
+    const bool neighbourMapped = mmap(bytes + kPage, kPage, PROT_READ | PROT_WRITE,
+                                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0) == bytes + kPage;
     ASSERT_TRUE(neighbourMapped);
     DWORD old = 0;
     EXPECT_FALSE(VirtualProtect(bytes + kPage - 2, 4, PAGE_EXECUTE_READWRITE, &old));

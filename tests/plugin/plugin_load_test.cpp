@@ -102,7 +102,8 @@ TEST(PluginLoadDeathTest, NoTrampolineBlockEndsTheProcessWithExitCodeZeroAfterTh
             std::fprintf(stderr, "load returned\n");
             std::_Exit(3);
         },
-        testing::ExitedWithCode(0), "box \"cannot create trampoline\" caption \"Lumora Search Engine - Obrix Plugin by Lumora Team v3\\.1\"\n$");
+        testing::ExitedWithCode(0),
+        "box \"cannot create trampoline\" caption \"Lumora Search Engine - Obrix Plugin by Lumora Team v3\\.1\"\n$");
 }
 
 }  // namespace

@@ -13,19 +13,19 @@
 #include <string>
 
 #include "config/load_configuration.h"
-#include "state/clock.h"
 #include "flow/event_sinks.h"
-#include "state/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "hook/search_hooks.h"
+#include "hostsim/events.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/loader.h"
 #include "hostsim/menus.h"
 #include "hostsim/ui_records.h"
-#include "hostsim/events.h"
 #include "plugin/loader_interface.h"
 #include "robust/child_process.h"
 #include "robust/plugin_invariants.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 #include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
@@ -133,7 +133,8 @@ const Road kRoads[] = {
      [] { return lastBoxReads("Found 2 matches."); }},
     {"search with an excluded term", prepareSearch, [] { captureWithinWindow("harrow--minor"); },
      [] { return lastBoxReads("(excl.: minor)"); }},
-    {"no-match search", prepareSearch, [] { captureWithinWindow("Qwzxv"); }, [] { return lastBoxReads("No matches."); }},
+    {"no-match search", prepareSearch, [] { captureWithinWindow("Qwzxv"); },
+     [] { return lastBoxReads("No matches."); }},
     {"digit choice", prepareChoice, [] { runPollingPass(); }, [] { return hostsim::focusRequests().size() == 1; }},
     {"the sinks", prepareSinks, deliverToEverySink,
      [] { return PluginState.textEditEndedAtNs == kFrozenNowNs && PluginState.starMapOpenedAtNs == kFrozenNowNs; }},
@@ -154,7 +155,8 @@ RunOutcome runWithFailure(const Road& road, std::size_t n) {
         road.run();
         lumora_test::stopCountingAllocations();
         const bool injected = lumora_test::allocationFailureInjected();
-        std::string report = std::string(injected ? "1" : "0") + lumora_test::joinLines(lumora_test::brokenInvariants());
+        std::string report =
+            std::string(injected ? "1" : "0") + lumora_test::joinLines(lumora_test::brokenInvariants());
         if (!injected && !road.done()) report += "the road did not do its work\n";
         return report;
     });

@@ -12,9 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "state/clock.h"
 #include "flow/event_sinks.h"
-#include "state/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
@@ -29,6 +27,8 @@
 #include "hostsim/ui_records.h"
 #include "plugin/loader_interface.h"
 #include "robust/plugin_invariants.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 #include "support/allocator/test_allocator.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
@@ -162,21 +162,19 @@ TEST_F(EntryGuard, EveryEntryTurnsAnExceptionIntoItsSafestOutcome) {
             {
                 guardCase.prepare();
                 testing::internal::CaptureStdout();
-                if (guardCase.raise == Raise::FirstAllocation)
-                    lumora_test::failNthAllocation(1);
-                else
-                    throwFromEngineStringCreates(1);
+                if (guardCase.raise == Raise::FirstAllocation) lumora_test::failNthAllocation(1);
+                else throwFromEngineStringCreates(1);
                 guardCase.callAndCheck();
                 lumora_test::stopCountingAllocations();
                 const std::string printed = testing::internal::GetCapturedStdout();
-                const bool raised = guardCase.raise == Raise::FirstAllocation
-                                        ? lumora_test::allocationFailureInjected()
-                                        : true;
+                const bool raised =
+                    guardCase.raise == Raise::FirstAllocation ? lumora_test::allocationFailureInjected() : true;
                 const std::string expectedLine = std::string(guardCase.entry) + " stopped by an exception: ";
                 const auto broken = lumora_test::brokenInvariants();
                 const bool ok = raised && printed.find(expectedLine) != std::string::npos && broken.empty() &&
                                 !testing::Test::HasFailure();
-                if (!ok) std::fprintf(stderr, "printed: %s\n%s", printed.c_str(), lumora_test::joinLines(broken).c_str());
+                if (!ok)
+                    std::fprintf(stderr, "printed: %s\n%s", printed.c_str(), lumora_test::joinLines(broken).c_str());
                 std::exit(ok ? 0 : 1);
             },
             testing::ExitedWithCode(0), "");

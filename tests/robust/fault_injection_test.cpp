@@ -15,9 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "state/clock.h"
 #include "flow/event_sinks.h"
-#include "state/plugin_state.h"
 #include "flow/poll_thread.h"
 #include "hook/branch_trampoline.h"
 #include "hook/search_hooks.h"
@@ -35,6 +33,8 @@
 #include "plugin/loader_interface.h"
 #include "robust/child_process.h"
 #include "robust/plugin_invariants.h"
+#include "state/clock.h"
+#include "state/plugin_state.h"
 #include "support/simulated_game.h"
 #include "win32_controls.h"
 
@@ -111,8 +111,8 @@ void playSession(const std::string& searchText) {
 
 struct FaultCase {
     std::string name;
-    std::string galaxyLines;           // appended to the sample galaxy
-    std::function<void()> inject;      // after the plugin is loaded, before the session
+    std::string galaxyLines;       // appended to the sample galaxy
+    std::function<void()> inject;  // after the plugin is loaded, before the session
     std::string searchText = "Harrow";
     std::function<std::string()> expect = [] { return std::string(); };  // problems with the outcome
 };
@@ -129,21 +129,28 @@ std::string boxReads(const std::string& wanted, bool part = false) {
 
 std::vector<FaultCase> faultCases() {
     std::vector<FaultCase> cases;
-    cases.push_back({"no fault: the session reaches its end", "", [] {}, "Harrow", [] {
+    cases.push_back({"no fault: the session reaches its end", "", [] {}, "Harrow",
+                     [] {
                          return focusRequests().size() == 1 && openedPrompts().size() == 1
                                     ? boxReads("Found 2 matches.", true)
                                     : std::string("no focus request or no prompt\n");
                      }});
     const std::pair<FormQuery, const char*> queries[] = {
-        {FormQuery::LookupById, "HostForms_LookupById"},         {FormQuery::GetFullName, "HostForm_GetFullName"},
-        {FormQuery::GetParentForm, "HostForm_GetParentForm"},    {FormQuery::GetNamedForm, "HostLocation_GetNamedForm"},
-        {FormQuery::GetLinkedForm, "HostLocation_GetLinkedForm"}, {FormQuery::GetAltForm, "HostLocation_GetAltForm"},
-        {FormQuery::IsFiltered, "HostLocation_IsFiltered"},     {FormQuery::MatchesContext, "HostLocation_MatchesContext"},
-        {FormQuery::MatchesForm, "HostLocation_MatchesForm"},   {FormQuery::FindExtraDataByType, "HostExtraData_FindByType"},
+        {FormQuery::LookupById, "HostForms_LookupById"},
+        {FormQuery::GetFullName, "HostForm_GetFullName"},
+        {FormQuery::GetParentForm, "HostForm_GetParentForm"},
+        {FormQuery::GetNamedForm, "HostLocation_GetNamedForm"},
+        {FormQuery::GetLinkedForm, "HostLocation_GetLinkedForm"},
+        {FormQuery::GetAltForm, "HostLocation_GetAltForm"},
+        {FormQuery::IsFiltered, "HostLocation_IsFiltered"},
+        {FormQuery::MatchesContext, "HostLocation_MatchesContext"},
+        {FormQuery::MatchesForm, "HostLocation_MatchesForm"},
+        {FormQuery::FindExtraDataByType, "HostExtraData_FindByType"},
         {FormQuery::DynamicCast, "HostRuntime_DynamicCast"},
     };
     for (const auto& [query, name] : queries) {
-        cases.push_back({std::string(name) + " answers null", "", [q = query] { setAnswerFault(q, AnswerFault::Null); }});
+        cases.push_back({std::string(name) + " answers null", "",
+                         [q = query] { setAnswerFault(q, AnswerFault::Null); }});
         cases.push_back({std::string(name) + " answers null every third call", "",
                          [q = query] { setAnswerFault(q, AnswerFault::Null, 0.33, 11); }});
     }
@@ -180,14 +187,16 @@ std::vector<FaultCase> faultCases() {
                      [] {}});
     const std::string huge(100'000, 'x');
     cases.push_back({"names and a search text of 100,000 bytes",
-                     "form 0x990020 type=location name=\"Harrow" + huge + "\" parent=0xE0003\n"
-                     "form 0x990021 type=placed base=0x10 named=0x990020 linked=0xE0003 marker=visible\n",
+                     "form 0x990020 type=location name=\"Harrow" + huge +
+                         "\" parent=0xE0003\n"
+                         "form 0x990021 type=placed base=0x10 named=0x990020 linked=0xE0003 marker=visible\n",
                      [] {}, "Harrow" + huge});
     std::string moons;
     std::string registry = "planets";
     for (int i = 0; i < 100'000; ++i) {
         char line[96];
-        std::snprintf(line, sizeof line, "form 0x%X type=body name=\"Tidal Moon %d\" parent=0xE0003\n", 0x1000000 + i, i);
+        std::snprintf(line, sizeof line, "form 0x%X type=body name=\"Tidal Moon %d\" parent=0xE0003\n", 0x1000000 + i,
+                      i);
         moons += line;
         std::snprintf(line, sizeof line, " 0x%X", 0x1000000 + i);
         registry += line;
@@ -202,9 +211,12 @@ std::vector<FaultCase> faultCases() {
                      }});
     cases.push_back({"CreateThread fails", "", [] { win32layer::failCreateThread(ERROR_NOT_ENOUGH_MEMORY); }, "Harrow",
                      [] {
-                         return win32layer::createdThreads().size() == g_threadsBefore && sinkRegistrations().size() == 4
+                         return win32layer::createdThreads().size() == g_threadsBefore &&
+                                        sinkRegistrations().size() == 4
                                     ? std::string()
-                                    : "start-up did not go on without its thread: " + std::to_string(win32layer::createdThreads().size()) + " threads, " + std::to_string(sinkRegistrations().size()) + " sinks\n";
+                                    : "start-up did not go on without its thread: " +
+                                          std::to_string(win32layer::createdThreads().size()) + " threads, " +
+                                          std::to_string(sinkRegistrations().size()) + " sinks\n";
                      }});
     return cases;
 }

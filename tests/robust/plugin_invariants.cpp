@@ -6,7 +6,6 @@
 #include <future>
 #include <thread>
 
-#include "state/plugin_state.h"
 #include "hook/search_hooks.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/engine_strings.h"
@@ -14,6 +13,7 @@
 #include "hostsim/host_lock.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
+#include "state/plugin_state.h"
 
 using namespace lumora;
 
@@ -70,11 +70,10 @@ std::vector<std::string> brokenInvariants() {
     if (!siteIsWhole(hostsim::offsets::HostCallSite_TextCaptureHook, hostsim::offsets::EngineString_Create,
                      reinterpret_cast<const void*>(&textCaptureHook)))
         broken.push_back("capture call site half-patched");
-    if (std::memcmp(hostsim::at(hostsim::offsets::HostPatch_TextInputCompare), hostsim::kTextInputCompareOriginal,
-                    3) != 0)
+    if (std::memcmp(hostsim::at(hostsim::offsets::HostPatch_TextInputCompare), hostsim::kTextInputCompareOriginal, 3) !=
+        0)
         broken.push_back("compare instruction not the game's");
-    if (std::memcmp(hostsim::at(hostsim::offsets::HostUi_MessageBoxTitleText), hostsim::kMessageBoxTitleText,
-                    12) != 0)
+    if (std::memcmp(hostsim::at(hostsim::offsets::HostUi_MessageBoxTitleText), hostsim::kMessageBoxTitleText, 12) != 0)
         broken.push_back("message box title text not \"DEBUG\" and seven zeros");
     return broken;
 }

@@ -49,7 +49,7 @@ form 0xB0002 type=location name="Faulty" keywords=0x149F fault=1 chain=0xB0001
 form 0xB0003 type=location name="Self" keywords=0x149F chain=0xB0001
 form 0xB0004 type=location name="Below faulty" chain=0xB0002
 )",
-                                                     "ancestors"));
+                                                    "ancestors"));
     void* keyword = form(0x149F);
     EXPECT_EQ(findAncestorWithKeyword(form(0xB0003), keyword), form(0xB0001));
     EXPECT_EQ(findAncestorWithKeyword(form(0xB0003), nullptr), form(0xB0001));

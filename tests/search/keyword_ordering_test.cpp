@@ -22,14 +22,16 @@ ResultEntry entry(std::string name, bool eligible, const char* extraName, bool p
 }
 
 TEST(KeywordOrdering, EligibleFirstThenOverlayTemplateThenCollectionOrder) {
-    std::vector<ResultEntry> entries = {
-        entry("marker-hit", false, "", true), entry("e1", true, ""),
-        entry("overlay-ineligible", false, "Outpost overlay template"), entry("e2", true, "Outpost overlay template"),
-        entry("case-differs", true, "outpost overlay template"), entry("e3", true, "Outpost overlay template"),
-        entry("marker", false, "")};
+    std::vector<ResultEntry> entries = {entry("marker-hit", false, "", true),
+                                        entry("e1", true, ""),
+                                        entry("overlay-ineligible", false, "Outpost overlay template"),
+                                        entry("e2", true, "Outpost overlay template"),
+                                        entry("case-differs", true, "outpost overlay template"),
+                                        entry("e3", true, "Outpost overlay template"),
+                                        entry("marker", false, "")};
     orderResults(entries, true, findNameHitGroups(entries));
-    EXPECT_EQ(primaryNamesOf(entries), (std::vector<std::string>{"e2", "e3", "e1", "case-differs",
-                                                                 "overlay-ineligible", "marker-hit", "marker"}));
+    EXPECT_EQ(primaryNamesOf(entries), (std::vector<std::string>{"e2", "e3", "e1", "case-differs", "overlay-ineligible",
+                                                                 "marker-hit", "marker"}));
 }
 
 TEST(KeywordOrdering, LongListsKeepPriorOrderWithinEachGroup) {

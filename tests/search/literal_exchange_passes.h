@@ -25,9 +25,8 @@ inline void orderByNameHits(std::vector<ResultEntry>& entries) {
         anyT |= e.tertiaryNameHit;
     }
     if (anyP) {
-        exchangePass(entries, [](const ResultEntry& x, const ResultEntry& y) {
-            return x.primaryNameHit && !y.primaryNameHit;
-        });
+        exchangePass(entries,
+                     [](const ResultEntry& x, const ResultEntry& y) { return x.primaryNameHit && !y.primaryNameHit; });
         exchangePass(entries, [](const ResultEntry& x, const ResultEntry& y) {
             return x.primaryNameHit && y.primaryNameHit && x.wordStartMatch && !y.wordStartMatch;
         });

@@ -9,9 +9,7 @@ using namespace lumora;
 
 namespace {
 
-std::string shownTitle(const std::vector<std::uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end() - 1);
-}
+std::string shownTitle(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end() - 1); }
 
 TEST(MessageBoxTitle, FitsTheGameTwelveByteTitleText) {
     struct Case {

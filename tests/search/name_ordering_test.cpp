@@ -97,9 +97,9 @@ TEST(NameOrdering, WordStartPrimaryHitsComeInPositionOrder) {
 
 TEST(NameOrdering, HitsWithoutWordStartFollowWordStartsAndAreNotOrderedByPosition) {
     std::vector<ResultEntry> entries = {
-        entry("p-late", true, false, false, false, 9), entry("p-w5", true, false, false, true, 5),
+        entry("p-late", true, false, false, false, 9),  entry("p-w5", true, false, false, true, 5),
         entry("p-early", true, false, false, false, 1), entry("s-w0", false, true, false, true, 0),
-        entry("t-w2", false, false, true, true, 2), entry("s-w3", false, true, false, true, 3),
+        entry("t-w2", false, false, true, true, 2),     entry("s-w3", false, true, false, true, 3),
         entry("none", false, false, false, true, 0)};
     const auto ours = orderedByUs(entries);
     EXPECT_EQ(ours, orderedLiterally(entries));

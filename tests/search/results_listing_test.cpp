@@ -109,7 +109,8 @@ TEST_F(ResultsListingTest, SixPlanetLinesOfEitherHitKindAloneLimitLocationsToFiv
 TEST_F(ResultsListingTest, PlanetHitKindsBelowFiveLeaveTenMinusTheLargerCountForLocations) {
     std::vector<ResultEntry> entries;
     for (std::uint32_t i = 0; i < 9; ++i) entries.push_back(location("Loc" + std::to_string(i), 0x100 + i, "T"));
-    for (std::uint32_t i = 0; i < 3; ++i) entries.push_back(planet(0x200 + i, "P" + std::to_string(i), "S", true, i == 0));
+    for (std::uint32_t i = 0; i < 3; ++i)
+        entries.push_back(planet(0x200 + i, "P" + std::to_string(i), "S", true, i == 0));
     const ResultsListing result = listing(entries);
     // k = 3, l = 1: room for 7 locations, then the 3 planets.
     EXPECT_NE(result.text.find("[6] Loc6 | T\n\nPlanets:\n[7] P0 | S\n"), std::string::npos);
@@ -134,7 +135,7 @@ TEST_F(ResultsListingTest, WithoutLocationLinesPlanetsStartAtZeroWithNoLocationH
 
 TEST_F(ResultsListingTest, EntriesWithoutLinesStillCountAndListedFormsAppearOnce) {
     ResultEntry noPrimary = location("Nameless", 0x101, "Ardent", true);
-    noPrimary.primaryForm = nullptr;  // no location line, but its target can be a planet line
+    noPrimary.primaryForm = nullptr;                   // no location line, but its target can be a planet line
     ResultEntry noLine = location("", 0x102, "Moon");  // no line at all
     ResultEntry samePrimary = location("Dust Keep", 0x103, "Sun");
     ResultEntry repeat = location("Dust Keep 2", 0x104, "Sun");
@@ -153,8 +154,7 @@ TEST_F(ResultsListingTest, LocationLinesFollowTheOrderedListAndPlanetLinesTheCol
     ResultEntry second = location("Beta", 0x102, "B", true);
     const std::vector<ResultEntry> collected = {first, second};
     const std::vector<ResultEntry> ordered = {second, first};
-    const ResultsListing result =
-        buildResultsListing(ordered, collected, splitSearchText("x"), "x", m_count, m_texts);
+    const ResultsListing result = buildResultsListing(ordered, collected, splitSearchText("x"), "x", m_count, m_texts);
     EXPECT_NE(result.text.find("[0] Beta | B\n[1] Alpha | A\n\nPlanets:\n[2] A | System\n[3] B | System\n"),
               std::string::npos);
 }

@@ -305,7 +305,8 @@ TEST_F(RunSearchTest, AllFormsLockIsHeldWhileTheBoxesAfterTheWalkAreShownOnly) {
 form 0x110001 type=location name="Dust Keep" parent=0xE0001
 form 0x200001 type=placed base=0x10 named=0x110001 linked=0xE0001 marker=visible
 )");
-    hostsim::placeStub(hostsim::offsets::HostUi_ShowMessageBox, reinterpret_cast<const void*>(&showMessageBoxNotingTheLock));
+    hostsim::placeStub(hostsim::offsets::HostUi_ShowMessageBox,
+                       reinterpret_cast<const void*>(&showMessageBoxNotingTheLock));
     g_lockHeldDuringBox.clear();
     EXPECT_EQ(search("dust"), "Search: dust\n\nLocations:\n[0] Dust Keep | Thessa\n\nFound 1 matches.");
     EXPECT_EQ(search("zzz"), "No matches.");

@@ -67,8 +67,10 @@ TEST_F(SampleGalaxySearch, ExclusionAndAliasAndShipRules) {
     EXPECT_EQ(search("new atlantis -- city"),
               "Search|Search: new atlantis  (excl.:  city)\n\nLocations:\n[0] New Atlantis | Thessa\n\n"
               "Found 1 matches.");
-    EXPECT_EQ(search("varun"), "Search|Search: varun\n\nPlanets:\n[0] Va'ruun Drift | Sellamir System\n\nFound 1 matches.");
-    EXPECT_EQ(search("base"), "Search|Search: base\n\nLocations:\n[0] Teodora Vance's Base | Marrow\n\nFound 1 matches.");
+    EXPECT_EQ(search("varun"),
+              "Search|Search: varun\n\nPlanets:\n[0] Va'ruun Drift | Sellamir System\n\nFound 1 matches.");
+    EXPECT_EQ(search("base"),
+              "Search|Search: base\n\nLocations:\n[0] Teodora Vance's Base | Marrow\n\nFound 1 matches.");
     EXPECT_EQ(search("ship"),
               "Search|Search: ship\n\nLocations:\n[0] Ship | Marrow\n[1] ship | Thessa\n[2] Ship 2 | Thessa\n\n"
               "Found 3 matches.");

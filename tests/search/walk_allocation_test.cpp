@@ -37,10 +37,9 @@ form 0x400001 type=location name="Thessa Orbit"
 context 0x400001
 )") + placedForms,
                                                         "allocation galaxy"));
-        SearchForms forms{HostStartup.lookupById(kAncestorKeywordFormId),
-                          readHostPointer(HostOffset::HostGlobal_LocationContext),
-                          HostStartup.lookupById(kFirstEligibilityFormId),
-                          HostStartup.lookupById(kSecondEligibilityFormId)};
+        SearchForms forms{
+            HostStartup.lookupById(kAncestorKeywordFormId), readHostPointer(HostOffset::HostGlobal_LocationContext),
+            HostStartup.lookupById(kFirstEligibilityFormId), HostStartup.lookupById(kSecondEligibilityFormId)};
         const SearchTerms terms{"place", ""};
         HostLockGuard lock(reinterpret_cast<void*>(hostAddress(HostOffset::HostForms_AllFormsLock)));
         CollectedCandidates collected;
@@ -63,7 +62,8 @@ TEST_F(WalkAllocationTest, CandidatesSkippedBeforeTheirFirstNameTestAllocateNoth
         skipped += "form " + id + "3 type=placed base=0x10 named=0x110001 linked=0xE0001 marker=visible filtered=1\n";
         skipped += "form " + id + "4 type=placed flags=0x20 base=0x10 named=0x110001 linked=0xE0001 marker=visible\n";
         skipped += "form " + id + "5 type=placed base=0xA1001 named=0x110001 linked=0xE0001\n";
-        skipped += "form 0xFF" + std::to_string(100000 + i) + " type=placed base=0x10 named=0x110001 linked=0xE0001 "
+        skipped += "form 0xFF" + std::to_string(100000 + i) +
+                   " type=placed base=0x10 named=0x110001 linked=0xE0001 "
                    "marker=visible\n";
         skipped += "form " + id + "6 type=placed named=0x110001 linked=0xE0001 marker=visible\n";
         skipped += "form " + id + "7 type=misc name=\"Crate\"\n";

@@ -17,7 +17,8 @@ using lumora_test::SimulatedGameTest;
 class EngineStrings : public SimulatedGameTest {};
 
 TEST_F(EngineStrings, EqualTextsGiveEqualHandlesAndDifferentTextsDifferentOnes) {
-    EXPECT_EQ(internEngineString("MessageBoxMenu"), internEngineString(std::string("MessageBox").append("Menu").c_str()));
+    EXPECT_EQ(internEngineString("MessageBoxMenu"),
+              internEngineString(std::string("MessageBox").append("Menu").c_str()));
     EXPECT_NE(internEngineString("MessageBoxMenu"), internEngineString("messageboxmenu"));
     EXPECT_EQ(internEngineString(nullptr), nullptr);
 }

@@ -214,9 +214,10 @@ TEST_F(SampleGalaxyInImage, GlobalsPointAtTheContextAndTheLockIsFree) {
 
 TEST(GalaxyGlobals, NullDirectivesLeaveTheGlobalsNullButLookupWorks) {
     hostsim::bootGame();
-    hostsim::installGalaxy(hostsim::parseGalaxyText("form 0x149F type=keyword\nform 0x5 type=actor\n"
-                                                    "player 0x5\ncontext 0x5\nmap none\nregistry none\n"
-                                                    "player none\ncontext none\n"));
+    hostsim::installGalaxy(
+        hostsim::parseGalaxyText("form 0x149F type=keyword\nform 0x5 type=actor\n"
+                                 "player 0x5\ncontext 0x5\nmap none\nregistry none\n"
+                                 "player none\ncontext none\n"));
     EXPECT_EQ(globalPointer(off::AllFormsMap), nullptr);
     EXPECT_EQ(globalPointer(off::NamedEntryRegistry), nullptr);
     EXPECT_EQ(globalPointer(off::PlayerCharacter), nullptr);
@@ -238,3 +239,35 @@ TEST(GalaxyGlobals, UnlistedFixedFormIsNotFoundByLookup) {
 }
 
 }  // namespace
+
+// The game keeps a form's name and keyword list inside the form: a query
+// that reached into a separate table would cost the host-call floor of the
+// search benchmark a cache miss the game never pays.
+TEST_F(SampleGalaxyInImage, NamesAndKeywordListsAreAnsweredFromTheFormsOwnBlock) {
+    using FullNameFn = const char*(SIM_ABI*)(void*);
+    const auto withinBlock = [](const void* form, const void* answer) {
+        const auto offset = reinterpret_cast<std::uintptr_t>(answer) - reinterpret_cast<std::uintptr_t>(form);
+        return offset >= 0x30 && offset < 0x200;
+    };
+    const void* castSource = hostsim::at(off::CastSourceDescriptor);
+    const void* keywordList = hostsim::at(off::KeywordListDescriptor);
+    std::size_t names = 0, lists = 0;
+    for (std::uint32_t id : {0x200001u, 0x200004u, 0xE0001u, 0x149Fu, 0x10u, 0xA1002u}) {
+        void* form = lookup(id);
+        ASSERT_NE(form, nullptr) << std::hex << id;
+        if (const char* name = gameFunction<FullNameFn>(off::GetFullName)(form)) {
+            EXPECT_TRUE(withinBlock(form, name)) << std::hex << id;
+            ++names;
+        }
+    }
+    for (std::uint32_t id = 0xB0001; id <= 0xB0010; ++id) {
+        void* form = lookup(id);
+        if (form == nullptr) continue;
+        if (void* list = gameFunction<DynamicCastFn>(off::DynamicCast)(form, 0, castSource, keywordList, 0)) {
+            EXPECT_TRUE(withinBlock(form, list)) << std::hex << id;
+            ++lists;
+        }
+    }
+    EXPECT_GT(names, 3u);
+    EXPECT_GT(lists, 0u);
+}

@@ -78,9 +78,9 @@ TEST_F(FormQueries, FilterAndEligibilityAnswers) {
         std::uint32_t placed;
         bool context, first, second;
     };
-    for (const Case c : {Case{0x20000E, true, false, false}, Case{0x20000F, false, true, false},
-                         Case{0x200010, false, false, true}, Case{0x200014, false, true, true},
-                         Case{0x200015, false, false, false}}) {
+    for (const Case c :
+         {Case{0x20000E, true, false, false}, Case{0x20000F, false, true, false}, Case{0x200010, false, false, true},
+          Case{0x200014, false, true, true}, Case{0x200015, false, false, false}}) {
         void* placed = form(c.placed);
         EXPECT_EQ(matchesContext(placed, context), c.context) << std::hex << c.placed;
         EXPECT_EQ(matchesForm(placed, form(0x3E8651)), c.first) << std::hex << c.placed;
@@ -155,24 +155,23 @@ void otherVirtualFunction() {
 
 INSTANTIATE_TEST_SUITE_P(
     Galaxy, FormQueryMisuse,
-    ::testing::Values(Misuse{"ParentWithNonNullFirstArgument", parentWithNonNullFirstArgument,
-                             "first arguments must be null and 0"},
-                      Misuse{"LinkedWithNonZeroSecondArgument", linkedWithNonZeroSecondArgument,
-                             "first arguments must be null and 0"},
-                      Misuse{"AltOfNullForm", altOfNullForm, "null form"},
-                      Misuse{"FullNameOfNull", fullNameOfNull, "null form"},
-                      Misuse{"ExtraDataWithoutLock", extraDataWithoutLock, "without holding its lock"},
-                      Misuse{"ContextOtherThanTheGames", contextOtherThanTheGames,
-                             "is not the game's location context"},
-                      Misuse{"CastWithSwappedDescriptors", castWithSwappedDescriptors, "unknown type descriptors"},
-                      Misuse{"CastAsReference", castAsReference, "reference flag must be 0"},
-                      Misuse{"OtherVirtualFunction", otherVirtualFunction, "entry 33"}),
+    ::testing::Values(
+        Misuse{"ParentWithNonNullFirstArgument", parentWithNonNullFirstArgument, "first arguments must be null and 0"},
+        Misuse{"LinkedWithNonZeroSecondArgument", linkedWithNonZeroSecondArgument,
+               "first arguments must be null and 0"},
+        Misuse{"AltOfNullForm", altOfNullForm, "null form"}, Misuse{"FullNameOfNull", fullNameOfNull, "null form"},
+        Misuse{"ExtraDataWithoutLock", extraDataWithoutLock, "without holding its lock"},
+        Misuse{"ContextOtherThanTheGames", contextOtherThanTheGames, "is not the game's location context"},
+        Misuse{"CastWithSwappedDescriptors", castWithSwappedDescriptors, "unknown type descriptors"},
+        Misuse{"CastAsReference", castAsReference, "reference flag must be 0"},
+        Misuse{"OtherVirtualFunction", otherVirtualFunction, "entry 33"}),
     [](const ::testing::TestParamInfo<Misuse>& info) { return info.param.label; });
 
 TEST(FaultyForm, NameAndCastThrowThroughTheGameEntryPoints) {
     hostsim::bootGame();
-    hostsim::installGalaxy(hostsim::parseGalaxyText("form 0x149F type=keyword name=\"Charted\"\n"
-                                                    "form 0x77 type=location name=\"Broken\" keywords=0x149F fault=1\n"));
+    hostsim::installGalaxy(
+        hostsim::parseGalaxyText("form 0x149F type=keyword name=\"Charted\"\n"
+                                 "form 0x77 type=location name=\"Broken\" keywords=0x149F fault=1\n"));
     void* faulty = gameFunction<LookupFn>(off::LookupById)(0x77);
     ASSERT_NE(faulty, nullptr);
     EXPECT_THROW(gameFunction<FullNameFn>(off::GetFullName)(faulty), hostsim::HostFault);

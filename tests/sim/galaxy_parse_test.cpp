@@ -63,8 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"SlotWithoutKey", "slot form=none\n", 1, "key", "needs a key"},
         BadFile{"SlotToMissingForm", "slot key=5 form=0x5\n", 1, "form", "no form 0x5"},
         BadFile{"UnlistUnknownForm", "form 0x1\nunlist 0x1 0x2\n", 2, "unlist", "no form 0x2"},
-        BadFile{"MarkerWithoutContainer", "form 0x1 marker=visible container=0\n", 1, "container",
-                "needs a container"},
+        BadFile{"MarkerWithoutContainer", "form 0x1 marker=visible container=0\n", 1, "container", "needs a container"},
         BadFile{"MapModeUnknown", "map missing\n", 1, "map", "none or present"},
         BadFile{"FieldOnDirective", "context id=0x1\n", 1, "id", "not expected here"}),
     [](const ::testing::TestParamInfo<BadFile>& info) { return info.param.label; });

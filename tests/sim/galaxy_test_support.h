@@ -6,8 +6,8 @@
 #include <string>
 
 #include "hostsim/abi.h"
-#include "hostsim/galaxy.h"
 #include "hostsim/boot.h"
+#include "hostsim/galaxy.h"
 #include "hostsim/image.h"
 
 namespace galaxy_test {
@@ -38,12 +38,8 @@ inline std::uint8_t typeCodeThroughTable(void* form) {
     return reinterpret_cast<TypeCodeFn>(table[0x110 / sizeof(void*)])(form);
 }
 
-inline void acquireHostLock(void* lock) {
-    gameFunction<void(SIM_ABI*)(void*)>(kHostLockAcquire)(lock);
-}
-inline void releaseHostLock(void* lock) {
-    gameFunction<void(SIM_ABI*)(void*)>(kHostLockRelease)(lock);
-}
+inline void acquireHostLock(void* lock) { gameFunction<void(SIM_ABI*)(void*)>(kHostLockAcquire)(lock); }
+inline void releaseHostLock(void* lock) { gameFunction<void(SIM_ABI*)(void*)>(kHostLockRelease)(lock); }
 
 inline std::string sampleGalaxyPath() { return hostsim::shippedGalaxyDirectory() + "/sample.galaxy"; }
 

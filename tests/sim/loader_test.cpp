@@ -91,7 +91,8 @@ TEST_F(Loader, RecordsTheLoaderCannotAcceptAreRefusedBeforeTheLoadEntry) {
     const Case cases[] = {
         {"format 2", [](PluginDescriptorRecord& r) { r.formatVersion = 2; }},
         {"other runtime", [](PluginDescriptorRecord& r) { r.compatibleRuntimes[0] = 0x010E0490; }},
-        {"runtime after the end", [](PluginDescriptorRecord& r) {
+        {"runtime after the end",
+         [](PluginDescriptorRecord& r) {
              r.compatibleRuntimes[0] = 0;
              r.compatibleRuntimes[1] = kGameRuntimeVersion;
          }},

@@ -84,10 +84,9 @@ TEST_F(MenusAndEvents, OpenAndCloseReachEverySinkInRegistrationOrderThroughSlotO
     EXPECT_FALSE(seenEvents[2].opened);
     EXPECT_EQ(seenEvents[0].source, menuSource());
     EXPECT_EQ(destructorCalls, 0);
-    EXPECT_EQ(transcript(), (std::vector<std::string>{"sink registered MenuOpenCloseEvent",
-                                                      "sink registered MenuOpenCloseEvent",
-                                                      "menu opened \"GalaxyStarMapMenu\"",
-                                                      "menu closed \"GalaxyStarMapMenu\""}));
+    EXPECT_EQ(transcript(),
+              (std::vector<std::string>{"sink registered MenuOpenCloseEvent", "sink registered MenuOpenCloseEvent",
+                                        "menu opened \"GalaxyStarMapMenu\"", "menu closed \"GalaxyStarMapMenu\""}));
 }
 
 TEST_F(MenusAndEvents, OpeningAnOpenMenuDeliversNothingMore) {

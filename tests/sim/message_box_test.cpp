@@ -45,9 +45,9 @@ TEST_F(MessageBox, TitleIsReadAtCallTimeAndTheBoxOpensOnTheNextFrame) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].title, "Results");
     EXPECT_EQ(boxes[0].text, "[0] Jemison | Alpha Centauri\n");
-    EXPECT_EQ(transcript(), (std::vector<std::string>{
-                                "message box title \"Results\" text \"[0] Jemison | Alpha Centauri\\n\"",
-                                "menu opened \"MessageBoxMenu\""}));
+    EXPECT_EQ(transcript(),
+              (std::vector<std::string>{"message box title \"Results\" text \"[0] Jemison | Alpha Centauri\\n\"",
+                                        "menu opened \"MessageBoxMenu\""}));
 }
 
 TEST_F(MessageBox, ElevenByteTitleFillsTheTextExactly) {

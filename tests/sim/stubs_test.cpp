@@ -114,7 +114,8 @@ TEST_F(Stubs, FocusRequestWithABadQueueOrNoPayloadIsRefused) {
     void* queue = *dataAt<void*>(offsets::HostUiMessageQueue_Singleton);
     const std::uint32_t formId = 1;
     std::uint32_t notAQueue = 0;
-    send(&notAQueue, internEngineString("GalaxyStarMapMenu"), false, internEngineString("SetBodyFocusForQuest"), &formId);
+    send(&notAQueue, internEngineString("GalaxyStarMapMenu"), false, internEngineString("SetBodyFocusForQuest"),
+         &formId);
     send(queue, internEngineString("GalaxyStarMapMenu"), false, internEngineString("SetBodyFocusForQuest"), nullptr);
     EXPECT_TRUE(focusRequests().empty());
     EXPECT_EQ(violations().size(), 2u);

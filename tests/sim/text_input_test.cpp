@@ -38,9 +38,9 @@ TEST_F(TextInput, ForcedCompareOpensTheMenuWithHeaderAndDefaultText) {
     EXPECT_EQ(prompts[0].header, "Search locations");
     EXPECT_EQ(prompts[0].defaultText, "name -excluded");
     EXPECT_TRUE(prompts[0].compareForced);
-    EXPECT_EQ(transcript(), (std::vector<std::string>{
-                                "prompt header \"Search locations\" text \"name -excluded\" mode 0",
-                                "menu opened \"TextInputMenu\""}));
+    EXPECT_EQ(transcript(),
+              (std::vector<std::string>{"prompt header \"Search locations\" text \"name -excluded\" mode 0",
+                                        "menu opened \"TextInputMenu\""}));
 }
 
 TEST_F(TextInput, OriginalCompareRefusesTheMenu) {

@@ -19,11 +19,10 @@ std::filesystem::path makeFreshDirectory() {
     const auto base = std::filesystem::temp_directory_path();
     for (unsigned attempt = 0;; ++attempt) {
         const auto candidate =
-            base / ("profile_probe_" + std::to_string(std::filesystem::file_time_type::clock::now()
-                                                          .time_since_epoch()
-                                                          .count() %
-                                                      1000000007) +
-                    "_" + std::to_string(attempt));
+            base /
+            ("profile_probe_" +
+             std::to_string(std::filesystem::file_time_type::clock::now().time_since_epoch().count() % 1000000007) +
+             "_" + std::to_string(attempt));
         if (std::filesystem::create_directory(candidate)) return candidate;
     }
 }
@@ -34,13 +33,12 @@ void printFirstDifference(const std::string& expected, const std::string& actual
     while (true) {
         const std::size_t endExpected = expected.find('\n', start);
         const std::size_t endActual = actual.find('\n', start);
-        const std::string a = expected.substr(start, endExpected == std::string::npos ? std::string::npos
-                                                                                     : endExpected - start);
+        const std::string a =
+            expected.substr(start, endExpected == std::string::npos ? std::string::npos : endExpected - start);
         const std::string b =
             actual.substr(start, endActual == std::string::npos ? std::string::npos : endActual - start);
         if (a != b || endExpected != endActual) {
-            std::cout << "first difference at line " << line << "\n  recorded: " << a << "\n  measured: " << b
-                      << "\n";
+            std::cout << "first difference at line " << line << "\n  recorded: " << a << "\n  measured: " << b << "\n";
             return;
         }
         if (endExpected == std::string::npos) return;

@@ -22,7 +22,7 @@ struct ProfileOp {
     bool isWrite = false;
     std::string section;
     std::string key;
-    std::string text;  // the value to write, or the default of a read
+    std::string text;       // the value to write, or the default of a read
     unsigned size = 10000;  // buffer size of a read
 };
 
@@ -37,8 +37,7 @@ struct ProfileCase {
     std::string folder = {};  // in front of the file name; "" for the work directory
 };
 
-inline ProfileOp readOp(std::string section, std::string key, std::string defaultValue = "",
-                        unsigned size = 10000) {
+inline ProfileOp readOp(std::string section, std::string key, std::string defaultValue = "", unsigned size = 10000) {
     return {false, std::move(section), std::move(key), std::move(defaultValue), size};
 }
 
@@ -50,19 +49,23 @@ inline std::vector<ProfileCase> profileCases() {
     const std::string longValue(300, 'v');
     const std::string hugeValue(12000, 'h');
     return {
-        {"fresh file from two writes", std::nullopt,
+        {"fresh file from two writes",
+         std::nullopt,
          {writeOp("General", "iTextInputMenuHotkey", "0x51"),
-          writeOp("General", "bSkipNonStarMapVisibleMapMarkers", "1"),
-          readOp("General", "iTextInputMenuHotkey"),
+          writeOp("General", "bSkipNonStarMapVisibleMapMarkers", "1"), readOp("General", "iTextInputMenuHotkey"),
           readOp("General", "bSkipNonStarMapVisibleMapMarkers")}},
-        {"missing file gives default", std::nullopt,
+        {"missing file gives default",
+         std::nullopt,
          {readOp("General", "sSearch", "fallback"), readOp("General", "sSearch", "")}},
-        {"missing section and key give default", std::string("[Other]\r\nsSearch=x\r\n"),
+        {"missing section and key give default",
+         std::string("[Other]\r\nsSearch=x\r\n"),
          {readOp("General", "sSearch", "dflt"), readOp("Other", "sMissing", "dflt"),
           readOp("Other", "sSearch", "dflt")}},
-        {"section and key case-insensitive", std::string("[GENERAL]\r\nIteXtInputMenuHotkey=0x70\r\n"),
+        {"section and key case-insensitive",
+         std::string("[GENERAL]\r\nIteXtInputMenuHotkey=0x70\r\n"),
          {readOp("general", "itextinputmenuhotkey"), readOp("General", "iTextInputMenuHotkey")}},
-        {"blanks around equals", std::string("[General]\r\n  a = one \r\nb\t=\ttwo\t\r\nc=  \r\n d =x y \r\n"),
+        {"blanks around equals",
+         std::string("[General]\r\n  a = one \r\nb\t=\ttwo\t\r\nc=  \r\n d =x y \r\n"),
          {readOp("General", "a", "dflt"), readOp("General", "b", "dflt"), readOp("General", "c", "dflt"),
           readOp("General", "d", "dflt"), readOp("General", " d", "dflt"), readOp("General", "a ", "dflt")}},
         {"quotes around values",
@@ -70,40 +73,52 @@ inline std::vector<ProfileCase> profileCases() {
                      "q5=\"\"\r\nq6=a\"b\"\r\n"),
          {readOp("General", "q1"), readOp("General", "q2"), readOp("General", "q3"), readOp("General", "q4"),
           readOp("General", "q5", "dflt"), readOp("General", "q6")}},
-        {"mismatched quotes", std::string("[General]\r\nq7=\"abc'\r\nq8='a\"b'\r\nq9=\"\r\nq10=\"x\"y\"\r\n"),
+        {"mismatched quotes",
+         std::string("[General]\r\nq7=\"abc'\r\nq8='a\"b'\r\nq9=\"\r\nq10=\"x\"y\"\r\n"),
          {readOp("General", "q7"), readOp("General", "q8"), readOp("General", "q9"), readOp("General", "q10")}},
-        {"default with blanks", std::nullopt,
+        {"default with blanks",
+         std::nullopt,
          {readOp("General", "k", "  both  "), readOp("General", "k", "\"quoted\"")}},
         {"comment lines and inline comments",
          std::string("; comment\r\n[General]\r\n;k=commented\r\n# hash=1\r\nk=0x70 ; F1\r\n"),
          {readOp("General", "k"), readOp("General", ";k", "dflt"), readOp("General", "# hash", "dflt")}},
-        {"lf line ends", std::string("[General]\nk1=v1\nk2=v2\n"),
-         {readOp("General", "k1"), readOp("General", "k2")}},
-        {"lf file gets a new key", std::string("[General]\nk1=v1\n"),
-         {writeOp("General", "k2", "v2"), readOp("General", "k1"), readOp("General", "k2")}, false},
-        {"lf file gets a changed key", std::string("[General]\nk1=v1\nk2=v2\n"),
-         {writeOp("General", "k1", "new"), readOp("General", "k1"), readOp("General", "k2")}, false},
-        {"utf-8 byte-order mark", std::string("\xEF\xBB\xBF[General]\r\nk=v\r\n"),
+        {"lf line ends", std::string("[General]\nk1=v1\nk2=v2\n"), {readOp("General", "k1"), readOp("General", "k2")}},
+        {"lf file gets a new key",
+         std::string("[General]\nk1=v1\n"),
+         {writeOp("General", "k2", "v2"), readOp("General", "k1"), readOp("General", "k2")},
+         false},
+        {"lf file gets a changed key",
+         std::string("[General]\nk1=v1\nk2=v2\n"),
+         {writeOp("General", "k1", "new"), readOp("General", "k1"), readOp("General", "k2")},
+         false},
+        {"utf-8 byte-order mark",
+         std::string("\xEF\xBB\xBF[General]\r\nk=v\r\n"),
          {readOp("General", "k", "dflt"), writeOp("General", "n", "w"), readOp("General", "n", "dflt")}},
-        {"value cut to buffer size", std::string("[General]\r\nk=0123456789\r\n"),
+        {"value cut to buffer size",
+         std::string("[General]\r\nk=0123456789\r\n"),
          {readOp("General", "k", "", 1), readOp("General", "k", "", 2), readOp("General", "k", "", 10),
           readOp("General", "k", "", 11), readOp("General", "k", "", 12), readOp("Nope", "k", "default", 4)}},
-        {"line longer than the buffer", "[General]\r\nlong=" + longValue + "\r\nafter=ok\r\n",
+        {"line longer than the buffer",
+         "[General]\r\nlong=" + longValue + "\r\nafter=ok\r\n",
          {readOp("General", "long", "", 100), readOp("General", "long"), readOp("General", "after")}},
-        {"value longer than the plugin buffer", "[General]\r\nhuge=" + hugeValue + "\r\nafter=ok\r\n",
+        {"value longer than the plugin buffer",
+         "[General]\r\nhuge=" + hugeValue + "\r\nafter=ok\r\n",
          {readOp("General", "huge"), readOp("General", "after")}},
-        {"key outside any section", std::string("k=outside\r\n[General]\r\nk=inside\r\n"),
-         {readOp("General", "k"), readOp("", "k", "dflt"), writeOp("General", "k", "changed"),
-          readOp("General", "k")}},
-        {"duplicate keys", std::string("[General]\r\nk=first\r\nk=second\r\n"),
+        {"key outside any section",
+         std::string("k=outside\r\n[General]\r\nk=inside\r\n"),
+         {readOp("General", "k"), readOp("", "k", "dflt"), writeOp("General", "k", "changed"), readOp("General", "k")}},
+        {"duplicate keys",
+         std::string("[General]\r\nk=first\r\nk=second\r\n"),
          {readOp("General", "k"), writeOp("General", "k", "third"), readOp("General", "k")}},
-        {"duplicate sections", std::string("[General]\r\na=1\r\n[Other]\r\nx=y\r\n[General]\r\nb=2\r\n"),
+        {"duplicate sections",
+         std::string("[General]\r\na=1\r\n[Other]\r\nx=y\r\n[General]\r\nb=2\r\n"),
          {readOp("General", "a", "dflt"), readOp("General", "b", "dflt"), writeOp("General", "b", "3"),
           writeOp("General", "c", "4")}},
-        {"key without equals and empty value", std::string("[General]\r\nbare\r\nempty=\r\n"),
-         {readOp("General", "bare", "dflt"), readOp("General", "empty", "dflt"),
-          writeOp("General", "empty", "0x51")}},
-        {"section header decorations", std::string("[ General ]\r\na=1\r\n[General] ; note\r\nb=2\r\n"),
+        {"key without equals and empty value",
+         std::string("[General]\r\nbare\r\nempty=\r\n"),
+         {readOp("General", "bare", "dflt"), readOp("General", "empty", "dflt"), writeOp("General", "empty", "0x51")}},
+        {"section header decorations",
+         std::string("[ General ]\r\na=1\r\n[General] ; note\r\nb=2\r\n"),
          {readOp("General", "a", "dflt"), readOp("General", "b", "dflt"), readOp(" General ", "a", "dflt")}},
         {"write replaces in place keeping key spelling",
          std::string("; settings\r\n[General]\r\n  ITEXTINPUTMENUHOTKEY = Q\r\n[Other]\r\nz=1\r\n"),
@@ -119,20 +134,27 @@ inline std::vector<ProfileCase> profileCases() {
          {writeOp("General", "bSkipNonStarMapVisibleMapMarkers", "1"), readOp("General", "iTextInputMenuHotkey"),
           readOp("General", "bSkipNonStarMapVisibleMapMarkers"), readOp("Other", "x")},
          false},
-        {"write into missing folder fails", std::nullopt,
-         {writeOp("General", "k", "v"), readOp("General", "k", "dflt")}, true, "missing\\"},
-        {"write adds missing section at end", std::string("[Other]\r\nx=1\r\n"),
-         {writeOp("General", "k", "v")}},
-        {"write to file without final line end", std::string("[General]\r\nk=v"),
+        {"write into missing folder fails",
+         std::nullopt,
+         {writeOp("General", "k", "v"), readOp("General", "k", "dflt")},
+         true,
+         "missing\\"},
+        {"write adds missing section at end", std::string("[Other]\r\nx=1\r\n"), {writeOp("General", "k", "v")}},
+        {"write to file without final line end",
+         std::string("[General]\r\nk=v"),
          {writeOp("General", "n", "w"), readOp("General", "k"), readOp("General", "n")}},
-        {"write to section header without line end", std::string("[General]"),
+        {"write to section header without line end",
+         std::string("[General]"),
          {writeOp("General", "n", "w"), readOp("General", "n")}},
         {"write to empty file", std::string(""), {writeOp("General", "k", "v")}},
-        {"write keeps blanks around value", std::nullopt,
+        {"write keeps blanks around value",
+         std::nullopt,
          {writeOp("General", "k", "  padded  "), readOp("General", "k")}},
-        {"write empty value", std::string("[General]\r\nk=old\r\n"),
+        {"write empty value",
+         std::string("[General]\r\nk=old\r\n"),
          {writeOp("General", "k", ""), readOp("General", "k", "dflt")}},
-        {"non-ascii bytes kept", std::string("[General]\r\nsSearchResults=R\xE9sultats\r\n"),
+        {"non-ascii bytes kept",
+         std::string("[General]\r\nsSearchResults=R\xE9sultats\r\n"),
          {readOp("General", "sSearchResults"), writeOp("General", "sSearch", "Recherch\xE9")}},
     };
 }
@@ -205,8 +227,8 @@ inline std::string runProfileCases(const std::filesystem::path& workDir) {
         report << "case " << profileCase.name << "\n";
         for (const ProfileOp& op : profileCase.ops) {
             if (op.isWrite) {
-                const BOOL ok = WritePrivateProfileStringA(op.section.c_str(), op.key.c_str(), op.text.c_str(),
-                                                           path.c_str());
+                const BOOL ok =
+                    WritePrivateProfileStringA(op.section.c_str(), op.key.c_str(), op.text.c_str(), path.c_str());
                 report << "  write [" << escapeBytes(op.section) << "] " << escapeBytes(op.key) << " = \""
                        << shortened(escapeBytes(op.text)) << "\" -> " << (ok ? "ok" : "failed") << "\n";
             } else {

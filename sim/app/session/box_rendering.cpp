@@ -53,8 +53,7 @@ std::vector<std::string> framedBox(const std::string& title, const std::string& 
 std::vector<std::string> renderTranscriptLine(const std::string& line) {
     if (line.starts_with("key down ") || line.starts_with("key up ")) return {};
     const auto fields = quotedFields(line);
-    if (line.starts_with("message box title ") && fields.size() == 2)
-        return framedBox(fields[0], fields[1], "[ OK ]");
+    if (line.starts_with("message box title ") && fields.size() == 2) return framedBox(fields[0], fields[1], "[ OK ]");
     if (line.starts_with("plugin error box caption ") && fields.size() == 2)
         return framedBox(fields[0], fields[1], "[ OK ]");
     if (line.starts_with("prompt header ") && fields.size() == 2)

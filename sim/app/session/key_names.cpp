@@ -14,8 +14,8 @@ struct NamedKey {
 };
 
 constexpr std::array kNamedKeys{
-    NamedKey{"TAB", 0x09}, NamedKey{"ENTER", 0x0D}, NamedKey{"ESC", 0x1B}, NamedKey{"ESCAPE", 0x1B},
-    NamedKey{"SPACE", 0x20},
+    NamedKey{"TAB", 0x09},    NamedKey{"ENTER", 0x0D}, NamedKey{"ESC", 0x1B},
+    NamedKey{"ESCAPE", 0x1B}, NamedKey{"SPACE", 0x20},
 };
 
 std::string upperCased(std::string_view text) {

@@ -47,8 +47,8 @@ std::vector<Command> commandsForInput(const std::string& rawLine, const ScreenSt
     if (screen.messageBoxOpen) {
         if (line.empty() || lower == "ok") return one("ok");
         if (line.size() == 1 && std::isdigit(static_cast<unsigned char>(line[0]))) return one("press " + line);
-        if ((lower.starts_with("num") || lower.starts_with("k")) && std::isdigit(static_cast<unsigned char>(lower.back())) &&
-            lower.size() == (lower[0] == 'k' ? 2u : 4u))
+        if ((lower.starts_with("num") || lower.starts_with("k")) &&
+            std::isdigit(static_cast<unsigned char>(lower.back())) && lower.size() == (lower[0] == 'k' ? 2u : 4u))
             return one(std::string("press NUM") + lower.back());
     }
     if (line.empty()) return {};

@@ -53,10 +53,8 @@ void runSessionClock() {
 void advanceSessionClock(std::int64_t nanoseconds) {
     auto& c = clockRecord();
     std::lock_guard lock(c.mutex);
-    if (c.frozen)
-        c.frozenAt += nanoseconds;
-    else
-        c.offset += nanoseconds;
+    if (c.frozen) c.frozenAt += nanoseconds;
+    else c.offset += nanoseconds;
 }
 
 bool sessionClockFrozen() {

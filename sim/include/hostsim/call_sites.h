@@ -18,9 +18,9 @@ void placeCallSites();
 std::uint64_t promptTargetResult(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d);
 
 struct PromptSitePass {
-    std::uint64_t returned = 0;   // what came back through the site
-    unsigned targetCalls = 0;     // calls of HostCall_PromptHookTarget during the pass
-    bool argumentsIntact = false; // the target saw the arguments the game passed
+    std::uint64_t returned = 0;    // what came back through the site
+    unsigned targetCalls = 0;      // calls of HostCall_PromptHookTarget during the pass
+    bool argumentsIntact = false;  // the target saw the arguments the game passed
 };
 // Runs the prompt routine on the calling thread with these arguments; reports
 // a violation when the target was not called exactly once with them or its

@@ -8,15 +8,15 @@
 namespace hostsim {
 
 struct PluginDescriptorRecord {
-    std::uint32_t formatVersion;          // 0
-    std::uint32_t pluginVersion;          // 4, packed major.minor.build.sub
-    char name[256];                       // 8
-    char author[256];                     // 264
-    std::uint32_t addressIndependence;    // 520
-    std::uint32_t structureIndependence;  // 524
-    std::uint32_t compatibleRuntimes[16]; // 528
-    std::uint32_t minimumLoaderVersion;   // 592
-    std::uint32_t reserved[2];            // 596, 600
+    std::uint32_t formatVersion;           // 0
+    std::uint32_t pluginVersion;           // 4, packed major.minor.build.sub
+    char name[256];                        // 8
+    char author[256];                      // 264
+    std::uint32_t addressIndependence;     // 520
+    std::uint32_t structureIndependence;   // 524
+    std::uint32_t compatibleRuntimes[16];  // 528
+    std::uint32_t minimumLoaderVersion;    // 592
+    std::uint32_t reserved[2];             // 596, 600
 };
 static_assert(sizeof(PluginDescriptorRecord) == 604);
 static_assert(offsetof(PluginDescriptorRecord, pluginVersion) == 4);

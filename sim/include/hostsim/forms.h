@@ -29,9 +29,9 @@ inline constexpr std::uintptr_t IsFiltered = offsets::HostLocation_IsFiltered;
 inline constexpr std::uintptr_t GetParentForm = offsets::HostForm_GetParentForm;
 inline constexpr std::uintptr_t MatchesContext = offsets::HostLocation_MatchesContext;
 inline constexpr std::uintptr_t MatchesForm = offsets::HostLocation_MatchesForm;
-inline constexpr std::uintptr_t LocationContext = offsets::HostGlobal_LocationContext;       // pointer global
-inline constexpr std::uintptr_t PlayerCharacter = offsets::HostGlobal_PlayerCharacter;       // pointer global
-inline constexpr std::uintptr_t NamedEntryRegistry = offsets::HostGlobal_NamedEntryRegistry; // pointer global
+inline constexpr std::uintptr_t LocationContext = offsets::HostGlobal_LocationContext;        // pointer global
+inline constexpr std::uintptr_t PlayerCharacter = offsets::HostGlobal_PlayerCharacter;        // pointer global
+inline constexpr std::uintptr_t NamedEntryRegistry = offsets::HostGlobal_NamedEntryRegistry;  // pointer global
 inline constexpr std::uintptr_t CastSourceDescriptor = offsets::HostTypeDescriptor_CastSource;
 inline constexpr std::uintptr_t KeywordListDescriptor = offsets::HostTypeDescriptor_KeywordList;
 }  // namespace form_offsets
@@ -42,12 +42,12 @@ inline constexpr std::uint8_t Keyword = 0x04;
 inline constexpr std::uint8_t EligibleBase = 0x1E;
 inline constexpr std::uint8_t MarkerBase = 0x29;
 inline constexpr std::uint8_t NpcBase = 0x2B;
-inline constexpr std::uint8_t Body = 0x3C;        // stars, planets, moons
-inline constexpr std::uint8_t Actor = 0x3E;       // the player character
+inline constexpr std::uint8_t Body = 0x3C;   // stars, planets, moons
+inline constexpr std::uint8_t Actor = 0x3E;  // the player character
 inline constexpr std::uint8_t Placed = 0x4A;
-inline constexpr std::uint8_t Location = 0x55;    // systems, settlements, sites
+inline constexpr std::uint8_t Location = 0x55;  // systems, settlements, sites
 inline constexpr std::uint8_t Ship = 0x5A;
-inline constexpr std::uint8_t Misc = 0x70;        // everything the search never wants
+inline constexpr std::uint8_t Misc = 0x70;  // everything the search never wants
 }  // namespace type_code
 
 inline constexpr std::uint8_t kExtraMapMarker = 0x2A;
@@ -80,15 +80,15 @@ struct ExtraDataContainer;
 
 // Placed objects, bodies, locations, the player: the full layout.
 struct FullForm {
-    FormHeader header;                   // 0x00
+    FormHeader header;  // 0x00
     std::uint8_t reserved30[0x98 - 0x30];
-    FullForm* baseObject;                // 0x98
-    std::uint64_t reservedA0;            // 0xA0
-    std::uint64_t reservedA8;            // 0xA8
-    FullForm* auxForm;                   // 0xB0
-    std::uint64_t reservedB8;            // 0xB8
-    FullForm* parentLink;                // 0xC0
-    ExtraDataContainer* extraData;       // 0xC8
+    FullForm* baseObject;           // 0x98
+    std::uint64_t reservedA0;       // 0xA0
+    std::uint64_t reservedA8;       // 0xA8
+    FullForm* auxForm;              // 0xB0
+    std::uint64_t reservedB8;       // 0xB8
+    FullForm* parentLink;           // 0xC0
+    ExtraDataContainer* extraData;  // 0xC8
 };
 static_assert(sizeof(FullForm) == 0xD0);
 static_assert(offsetof(FullForm, baseObject) == 0x98);
@@ -102,7 +102,7 @@ struct ExtraDataEntry {
     ExtraDataEntry* next;      // 0x08
     std::uint8_t type;         // 0x10
     std::uint8_t reserved11[7];
-    void* payload;             // 0x18: marker data (type 0x2A) or an engine-string handle (0x96)
+    void* payload;  // 0x18: marker data (type 0x2A) or an engine-string handle (0x96)
 };
 static_assert(sizeof(ExtraDataEntry) == 0x20);
 static_assert(offsetof(ExtraDataEntry, type) == 0x10);
@@ -134,18 +134,18 @@ static_assert(offsetof(MarkerData, flags) == 0x18);
 struct KeywordList {
     const void* virtualTable;  // 0x00
     std::uint8_t reserved08[0x18];
-    std::uint32_t count;       // 0x20
+    std::uint32_t count;  // 0x20
     std::uint32_t reserved24;
-    FormHeader** keywords;     // 0x28
+    FormHeader** keywords;  // 0x28
 };
 static_assert(offsetof(KeywordList, count) == 0x20);
 static_assert(offsetof(KeywordList, keywords) == 0x28);
 
 struct MapSlot {
-    std::uint32_t key;     // 0x00: form id
+    std::uint32_t key;  // 0x00: form id
     std::uint32_t reserved04;
-    FormHeader* form;      // 0x08
-    std::uint32_t chain;   // 0x10: next slot of the chain; kEmptySlot marks a free slot
+    FormHeader* form;     // 0x08
+    std::uint32_t chain;  // 0x10: next slot of the chain; kEmptySlot marks a free slot
     std::uint32_t reserved14;
 };
 static_assert(sizeof(MapSlot) == 24);
@@ -155,9 +155,9 @@ static_assert(offsetof(MapSlot, chain) == 0x10);
 struct AllFormsMap {
     const void* virtualTable;  // 0x00
     std::uint64_t reserved08;
-    MapSlot* slots;            // 0x10
-    std::uint64_t slotCount;   // 0x18
-    std::uint64_t freeCount;   // 0x20
+    MapSlot* slots;           // 0x10
+    std::uint64_t slotCount;  // 0x18
+    std::uint64_t freeCount;  // 0x20
     std::uint64_t reserved28;
 };
 static_assert(offsetof(AllFormsMap, slots) == 0x10);
@@ -165,9 +165,9 @@ static_assert(offsetof(AllFormsMap, slotCount) == 0x18);
 
 struct PlanetRegistry {
     std::uint8_t reserved0000[0x11E8];
-    std::uint32_t count;       // 0x11E8
+    std::uint32_t count;  // 0x11E8
     std::uint32_t reserved11EC;
-    FormHeader** entries;      // 0x11F0
+    FormHeader** entries;  // 0x11F0
 };
 static_assert(offsetof(PlanetRegistry, count) == 0x11E8);
 static_assert(offsetof(PlanetRegistry, entries) == 0x11F0);
@@ -175,14 +175,16 @@ static_assert(offsetof(PlanetRegistry, entries) == 0x11F0);
 struct KeywordList;
 
 // The game's own bookkeeping about a form, behind the header's details
-// pointer: what its query functions answer. The plugin never reads it.
+// pointer: what its query functions answer. It sits in the form's own block,
+// right after the layout above, with the name's text and the other arrays it
+// points to. The plugin never reads it.
 struct FormDetails {
-    const char* name = nullptr;        // HostForm_GetFullName; null: the form has no name
-    FormHeader* parentForm = nullptr;  // HostForm_GetParentForm
-    FormHeader* namedForm = nullptr;   // HostLocation_GetNamedForm
-    FormHeader* linkedForm = nullptr;  // HostLocation_GetLinkedForm
-    FormHeader* altForm = nullptr;     // HostLocation_GetAltForm
-    KeywordList* keywordList = nullptr;  // the cast to the keyword-list class; null: not castable
+    const char* name = nullptr;                      // HostForm_GetFullName; null: the form has no name
+    FormHeader* parentForm = nullptr;                // HostForm_GetParentForm
+    FormHeader* namedForm = nullptr;                 // HostLocation_GetNamedForm
+    FormHeader* linkedForm = nullptr;                // HostLocation_GetLinkedForm
+    FormHeader* altForm = nullptr;                   // HostLocation_GetAltForm
+    KeywordList* keywordList = nullptr;              // the cast to the keyword-list class; null: not castable
     const std::uint32_t* matchingFormIds = nullptr;  // HostLocation_MatchesForm
     std::uint32_t matchingFormCount = 0;
     bool filtered = false;        // HostLocation_IsFiltered

@@ -34,16 +34,16 @@ struct FormRecord {
     FormRef base, aux, named, linked, alt;
     bool filtered = false;
     bool matchesContext = false;
-    std::vector<std::uint32_t> matches;                 // ids HostLocation_MatchesForm accepts
-    std::optional<std::vector<FormRef>> keywords;       // absent: the cast gives null
+    std::vector<std::uint32_t> matches;            // ids HostLocation_MatchesForm accepts
+    std::optional<std::vector<FormRef>> keywords;  // absent: the cast gives null
     MarkerKind marker = MarkerKind::Absent;
     std::uint8_t markerFlags = 0;
-    std::optional<std::string> displayName;             // extra data 0x96
-    std::uint8_t displayNameFlags = 0;                  // engine-string entry flags
+    std::optional<std::string> displayName;  // extra data 0x96
+    std::uint8_t displayNameFlags = 0;       // engine-string entry flags
     ContainerMode container = ContainerMode::Auto;
-    bool listed = true;                                 // entered in the all-forms map
+    bool listed = true;  // entered in the all-forms map
     bool fault = false;
-    int line = 0;                                       // where it was described; 0 if generated
+    int line = 0;  // where it was described; 0 if generated
 };
 
 struct SlotRecord {
@@ -57,11 +57,11 @@ struct GalaxyDescription {
     std::vector<SlotRecord> extraSlots;  // odd slots: stray keys, null form pointers
     FormRef player;
     FormRef context;
-    std::vector<FormRef> planets;        // the registry's array, in order
+    std::vector<FormRef> planets;  // the registry's array, in order
     bool nullAllFormsMap = false;
     bool nullPlanetRegistry = false;
-    bool slotsInFileOrder = false;       // forms fill the slots in description order
-    std::uint64_t seed = 1;              // slot hashing and heap scattering
+    bool slotsInFileOrder = false;  // forms fill the slots in description order
+    std::uint64_t seed = 1;         // slot hashing and heap scattering
 };
 
 // A galaxy file that cannot be used. line is 1-based (0: the file itself);
@@ -94,8 +94,8 @@ std::string shippedGalaxyDirectory();
 
 struct SyntheticGalaxyOptions {
     std::size_t formCount = 100000;
-    double placedShare = 0.05;         // of all forms
-    double markerShareOfPlaced = 0.30; // placed objects on a map-marker base
+    double placedShare = 0.05;          // of all forms
+    double markerShareOfPlaced = 0.30;  // placed objects on a map-marker base
     double eligibleShareOfPlaced = 0.20;
     std::size_t planetCount = 2000;
     std::uint64_t seed = 1;

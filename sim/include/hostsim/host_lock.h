@@ -15,9 +15,7 @@ struct HostLockObject {
 static_assert(sizeof(HostLockObject) == 24);
 
 // True when every acquisition of the lock has been matched by a release.
-inline bool isBalanced(const HostLockObject& lock) {
-    return lock.acquisitions.load() == lock.releases.load();
-}
+inline bool isBalanced(const HostLockObject& lock) { return lock.acquisitions.load() == lock.releases.load(); }
 
 }  // namespace hostsim
 

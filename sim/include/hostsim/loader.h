@@ -12,10 +12,10 @@
 namespace hostsim {
 
 struct LoaderMessageRecord {
-    const char* sender;     // 0: "Obrix"
-    std::uint32_t type;     // 8
-    std::uint32_t dataSize; // 12
-    void* data;             // 16
+    const char* sender;      // 0: "Obrix"
+    std::uint32_t type;      // 8
+    std::uint32_t dataSize;  // 12
+    void* data;              // 16
 };
 static_assert(offsetof(LoaderMessageRecord, type) == 8);
 
@@ -29,12 +29,12 @@ struct LoaderMessagingRecord {
 static_assert(offsetof(LoaderMessagingRecord, registerListener) == 8);
 
 struct LoaderInterfaceRecord {
-    std::uint32_t loaderVersion;                          // 0
-    std::uint32_t runtimeVersion;                         // 4
-    std::uint32_t editorVersion;                          // 8
-    std::uint32_t isEditor;                               // 12
-    void*(SIM_ABI* queryInterface)(std::uint32_t id);     // 16
-    std::uint32_t(SIM_ABI* getPluginHandle)();            // 24
+    std::uint32_t loaderVersion;                       // 0
+    std::uint32_t runtimeVersion;                      // 4
+    std::uint32_t editorVersion;                       // 8
+    std::uint32_t isEditor;                            // 12
+    void*(SIM_ABI* queryInterface)(std::uint32_t id);  // 16
+    std::uint32_t(SIM_ABI* getPluginHandle)();         // 24
 };
 static_assert(offsetof(LoaderInterfaceRecord, queryInterface) == 16);
 static_assert(offsetof(LoaderInterfaceRecord, getPluginHandle) == 24);

@@ -52,10 +52,9 @@ inline constexpr std::uint8_t kTitleGuardByte = 0xA5;
 
 // The game's functions behind the stubs.
 SIM_ABI bool playUiSoundHost(std::uint32_t* soundId, const char* name, const void* context, float volume);
-SIM_ABI void sendUiRequest(UiMessageQueueObject* queue, EngineStringHandle menu, bool open,
-                           EngineStringHandle request, const std::uint32_t* payload);
-SIM_ABI void showMessageBoxHost(void* owner, std::uint64_t reserved1, std::uint64_t reserved2,
-                                EngineStringHandle text);
+SIM_ABI void sendUiRequest(UiMessageQueueObject* queue, EngineStringHandle menu, bool open, EngineStringHandle request,
+                           const std::uint32_t* payload);
+SIM_ABI void showMessageBoxHost(void* owner, std::uint64_t reserved1, std::uint64_t reserved2, EngineStringHandle text);
 SIM_ABI void openTextInputMenuHost(const char* header, const char* defaultText, std::uint64_t mode);
 
 // Writes the title text with its guard bytes, and the compare instruction,

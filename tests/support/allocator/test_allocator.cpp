@@ -64,7 +64,9 @@ bool allocationFailureInjected() { return plan.injected; }
 void* operator new(std::size_t size) { return allocateOrThrow(size, kDefault); }
 void* operator new[](std::size_t size) { return allocateOrThrow(size, kDefault); }
 void* operator new(std::size_t size, std::align_val_t a) { return allocateOrThrow(size, static_cast<std::size_t>(a)); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocateOrThrow(size, static_cast<std::size_t>(a)); }
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return allocateOrThrow(size, static_cast<std::size_t>(a));
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size, kDefault); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size, kDefault); }
 void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
