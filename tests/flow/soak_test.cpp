@@ -17,7 +17,6 @@
 #include <string>
 #include <thread>
 
-#include "state/plugin_state.h"
 #include "flow_test_support.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/events.h"
@@ -27,6 +26,7 @@
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ private:
 
 const char* const kMenus[] = {"GalaxyStarMapMenu", "MessageBoxMenu", "TextInputMenu", "Console"};
 const int kKeys[] = {0x51, '0', '1', '2', VK_NUMPAD0 + 1, VK_TAB, VK_ESCAPE};
-const char* const kTexts[] = {"thessa", "Corvane", "a", "", "--", "ilvane--prime", "outpost", "Va'ruun", "zzz",
-                              "new atlantis -- city", "E"};
+const char* const kTexts[] = {
+    "thessa", "Corvane", "a", "", "--", "ilvane--prime", "outpost", "Va'ruun", "zzz", "new atlantis -- city", "E"};
 
 class SoakTest : public lumora_test::LoadedPluginTest {
 protected:
@@ -163,7 +163,9 @@ TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuiet
                 case 3: {  // a menu changes on the game's thread
                     const char* menu = kMenus[pick() % std::size(kMenus)];
                     const bool open = chance(2);
-                    hostsim::postToGameThread([menu, open] { open ? hostsim::openMenu(menu) : hostsim::closeMenu(menu); });
+                    hostsim::postToGameThread([menu, open] {
+                        open ? hostsim::openMenu(menu) : hostsim::closeMenu(menu);
+                    });
                     break;
                 }
                 case 4:  // editing starts, ends or is cancelled on this thread
@@ -195,11 +197,11 @@ TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuiet
         hostsim::runOnGameThread([] {});  // the game drains what was posted to it
     }
     takeRecords();
-    std::printf("soak: %zu searches, %zu prompts opened, %zu bodies focused in %llu steps, %llu frames, "
-                "%llu polling passes\n",
-                searches, prompts_, focuses_, static_cast<unsigned long long>(driverSteps.load()),
-                static_cast<unsigned long long>(hostsim::frameCount()),
-                static_cast<unsigned long long>(pollPasses.load()));
+    std::printf(
+        "soak: %zu searches, %zu prompts opened, %zu bodies focused in %llu steps, %llu frames, "
+        "%llu polling passes\n",
+        searches, prompts_, focuses_, static_cast<unsigned long long>(driverSteps.load()),
+        static_cast<unsigned long long>(hostsim::frameCount()), static_cast<unsigned long long>(pollPasses.load()));
     EXPECT_GE(searches, wanted);
     // The polling thread's roads were taken too, not only the capture's.
     EXPECT_GT(prompts_, 0u);

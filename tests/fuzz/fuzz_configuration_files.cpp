@@ -19,7 +19,6 @@
 #include "config/profile_strings.h"
 #include "config/settings.h"
 #include "config/ui_texts.h"
-#include "state/plugin_state.h"
 #include "fuzz_game.h"
 #include "hook/search_hooks.h"
 #include "hostsim/engine_strings.h"
@@ -27,6 +26,7 @@
 #include "hostsim/menus.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
 
 using namespace lumora;
 
@@ -51,9 +51,14 @@ const fs::path kPluginFolder = fs::path("Data") / "Obrix" / "Plugins";
 const fs::path kSettingsFile = kPluginFolder / "LumoraSearchEngine.ini";
 const fs::path kLanguageFile = kPluginFolder / "LumoraSearchEngineLang.ini";
 const char* const kSettingsKeys[] = {"iTextInputMenuHotkey", "bSkipNonStarMapVisibleMapMarkers"};
-const char* const kLanguageKeys[] = {"sSearch",           "sSearchResults",      "sSearchResultsLocations",
-                                     "sSearchResultsPlanets", "sTextInputMenuHeader", "sTextInputMenuDefaultText",
-                                     "sFoundMatches",     "sNoMatchesFound"};
+const char* const kLanguageKeys[] = {"sSearch",
+                                     "sSearchResults",
+                                     "sSearchResultsLocations",
+                                     "sSearchResultsPlanets",
+                                     "sTextInputMenuHeader",
+                                     "sTextInputMenuDefaultText",
+                                     "sFoundMatches",
+                                     "sNoMatchesFound"};
 
 [[noreturn]] void fail(const std::string& why) {
     std::fprintf(stderr, "configuration: %s\n", why.c_str());
@@ -139,7 +144,8 @@ void searchThessa() {
     if (boxes.size() != 1) fail(std::to_string(boxes.size()) + " boxes for one search");
     const std::string expected = UiTexts.search + ": thessa\n\n" + UiTexts.searchResultsPlanets +
                                  ":\n[0] Thessa | Corvane System\n\n" + countLine(UiTexts.foundMatches, 1);
-    if (boxes[0].text != expected) fail("box text differs\n--- expected\n" + expected + "\n--- shown\n" + boxes[0].text);
+    if (boxes[0].text != expected)
+        fail("box text differs\n--- expected\n" + expected + "\n--- shown\n" + boxes[0].text);
     checkTitle(boxes[0].title, UiTexts.searchResults);
     for (const std::string& violation : hostsim::violations()) fail("game saw: " + violation);
     if (!hostsim::engineStringLedgerBalanced()) fail("engine strings unbalanced");

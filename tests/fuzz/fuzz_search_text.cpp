@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "state/plugin_state.h"
 #include "fuzz_game.h"
 #include "hook/search_hooks.h"
 #include "hostsim/engine_strings.h"
@@ -27,6 +26,7 @@
 #include "hostsim/menus.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
+#include "state/plugin_state.h"
 
 using namespace lumora;
 
@@ -37,7 +37,7 @@ namespace {
 // Enough for more than ten lines (the cut at ten and the location limit of
 // five) while the list stays within the 32 entries that the keyword ordering
 // sorts by insertion alone.
-constexpr int kSystems = 2;   // system i holds star i
+constexpr int kSystems = 2;  // system i holds star i
 constexpr int kPlanets = 6;
 constexpr int kNamedForms = 8;
 constexpr int kMostPlaced = 12;
@@ -56,13 +56,13 @@ struct Universe {
     bool systemCharted[kSystems] = {};  // its keyword list holds 0x149F (else one null keyword)
     std::string starName[kSystems];
     std::string planetName[kPlanets];
-    int planetStar[kPlanets] = {};      // -1: no parent
+    int planetStar[kPlanets] = {};  // -1: no parent
     std::string namedName[kNamedForms];
     int namedPlanet[kNamedForms] = {};  // the named form's parent link
     std::string altName;
     std::string playerName;
     std::vector<PlacedObject> placed;
-    std::vector<int> registry;          // planet indices; -1 a null entry
+    std::vector<int> registry;  // planet indices; -1 a null entry
 };
 
 constexpr std::uint32_t systemId(int i) { return 0xB0001u + static_cast<std::uint32_t>(i); }
@@ -400,9 +400,12 @@ void order(std::vector<Entry>& list, bool anyKeywordMatched) {
         return;
     }
     auto none = [](const Entry&) { return false; };
-    orderGroup(list, [](const Entry& e) { return e.P; }, none);
-    orderGroup(list, [](const Entry& e) { return e.S; }, [](const Entry& e) { return e.P; });
-    orderGroup(list, [](const Entry& e) { return e.T; }, [](const Entry& e) { return e.P || e.S; });
+    orderGroup(
+        list, [](const Entry& e) { return e.P; }, none);
+    orderGroup(
+        list, [](const Entry& e) { return e.S; }, [](const Entry& e) { return e.P; });
+    orderGroup(
+        list, [](const Entry& e) { return e.T; }, [](const Entry& e) { return e.P || e.S; });
 }
 
 using Keys = std::vector<std::pair<int, std::uint32_t>>;

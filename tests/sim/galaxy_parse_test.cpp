@@ -70,8 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GalaxyFile, ZeroByteWrittenAsItIsInATextIsRejectedAtItsLine) {
     // Found by fuzzing: the written form escaped it, and then did not read back.
-    for (const std::string& text : {std::string("form 0x1\nform 0x2 name=\"a\0b\"\n", 29),
-                                     std::string("form 0x1\nform 0x2 name=a\0b\n", 27)}) {
+    for (const std::string& text :
+         {std::string("form 0x1\nform 0x2 name=\"a\0b\"\n", 29), std::string("form 0x1\nform 0x2 name=a\0b\n", 27)}) {
         try {
             parseGalaxyText(text, "raw.galaxy");
             ADD_FAILURE() << "a raw zero byte in a text was accepted";
