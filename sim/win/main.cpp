@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "hostsim/boot.h"
@@ -12,14 +13,13 @@
 #include "hostsim/game_thread.h"
 #include "hostsim/loader.h"
 #include "hostsim/transcript.h"
+#include "plugin_library.h"
 #include "scenario_hooks.h"
 #include "scenario_no_messaging.h"
 #include "script_session.h"
 #include "version_resource.h"
 
 namespace {
-
-constexpr const char* kPluginPath = "Data\\Obrix\\Plugins\\LumoraSearchEngine.dll";
 
 int runGame() {
     using namespace hostsim;
@@ -30,20 +30,14 @@ int runGame() {
     });
     bootGame();
 
-    HMODULE plugin = LoadLibraryA(kPluginPath);
-    if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
-                             ")");
-        return 2;
-    }
+    const std::optional<PluginLibrary> plugin = loadPluginLibrary();
+    if (!plugin) return 2;
     recordTranscriptLine("loader: loaded " + quoted(kPluginPath));
-    auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
 
     const VersionResourceReport version = readVersionResource(kPluginPath);
     for (const auto& line : version.lines) recordTranscriptLine(line);
 
-    const PluginLoadOutcome outcome = loadPlugin(descriptor, load);
+    const PluginLoadOutcome outcome = loadPlugin(plugin->descriptor, plugin->load);
     if (!outcome.loadReturned) return 3;
     for (std::uint32_t type : {0u, 1u, 2u, 3u}) sendLoaderMessage(type);
 

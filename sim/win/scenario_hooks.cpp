@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "hostsim/boot.h"
@@ -18,11 +19,10 @@
 #include "hostsim/menus.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
+#include "plugin_library.h"
 
 namespace hostsim {
 namespace {
-
-constexpr const char* kPluginPath = "Data\\Obrix\\Plugins\\LumoraSearchEngine.dll";
 
 std::string hex(std::uint64_t value) {
     char text[24];
@@ -87,20 +87,14 @@ int runScenario(const char* galaxyPath) {
     installGalaxy(loadGalaxyFile(galaxyPath));
     recordTranscriptLine(std::string("game: galaxy ") + quoted(galaxyPath));
 
-    HMODULE plugin = LoadLibraryA(kPluginPath);
-    if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
-                             ")");
-        return 2;
-    }
-    auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
-    if (!loadPlugin(descriptor, load).loadReturned) return 3;
+    const std::optional<PluginLibrary> plugin = loadPluginLibrary();
+    if (!plugin) return 2;
+    if (!loadPlugin(plugin->descriptor, plugin->load).loadReturned) return 3;
     sendLoaderMessage(2);
 
     Checks checks;
-    checkSite(checks, "prompt", offsets::HostCallSite_PromptHook, plugin);
-    checkSite(checks, "capture", offsets::HostCallSite_TextCaptureHook, plugin);
+    checkSite(checks, "prompt", offsets::HostCallSite_PromptHook, plugin->module);
+    checkSite(checks, "capture", offsets::HostCallSite_TextCaptureHook, plugin->module);
     checkBlock(checks);
 
     // The game's frames pass the prompt site; the hook makes the game's call.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "hostsim/boot.h"
@@ -14,11 +15,10 @@
 #include "hostsim/loader.h"
 #include "hostsim/offsets.h"
 #include "hostsim/transcript.h"
+#include "plugin_library.h"
 
 namespace hostsim {
 namespace {
-
-constexpr const char* kPluginPath = "Data\\Obrix\\Plugins\\LumoraSearchEngine.dll";
 
 struct SiteBytes {
     std::uint8_t prompt[5];
@@ -49,16 +49,10 @@ int runNoMessagingScenario() {
     bootGame();
     const SiteBytes before = readSites();
 
-    HMODULE plugin = LoadLibraryA(kPluginPath);
-    if (plugin == nullptr) {
-        recordTranscriptLine("loader: cannot load " + std::string(kPluginPath) + " (" + std::to_string(GetLastError()) +
-                             ")");
-        return 2;
-    }
-    auto* descriptor = reinterpret_cast<const PluginDescriptorRecord*>(GetProcAddress(plugin, "ObrixPlugin_Version"));
-    auto load = reinterpret_cast<PluginLoadEntry>(reinterpret_cast<void*>(GetProcAddress(plugin, "ObrixPlugin_Load")));
+    const std::optional<PluginLibrary> plugin = loadPluginLibrary();
+    if (!plugin) return 2;
     setMessagingInterfaceAvailable(false);
-    const PluginLoadOutcome outcome = loadPlugin(descriptor, load);
+    const PluginLoadOutcome outcome = loadPlugin(plugin->descriptor, plugin->load);
     expect(outcome.loadCalled && !outcome.loadReturned, "load reported failure");
 
     const SiteBytes after = readSites();
@@ -66,7 +60,7 @@ int runNoMessagingScenario() {
     expect(std::memcmp(before.capture, after.capture, 5) == 0, "capture call site as the game's");
 
     // A loader may unload a plugin whose load failed.
-    expect(FreeLibrary(plugin) != 0, "plugin unloaded");
+    expect(FreeLibrary(plugin->module) != 0, "plugin unloaded");
     for (std::uint64_t frame = 0; frame < 3; ++frame) {
         const PromptSitePass pass = passPromptSite(frame, frame + 1, frame + 2, frame + 3);
         expect(pass.targetCalls == 1 && pass.argumentsIntact &&
