@@ -185,16 +185,23 @@ TEST_F(EntryGuard, PollingThreadGoesOnAfterAPassStoppedByAnException) {
     setClockSourceForTesting(&steppingClock);
     focusGameWindowOnTheStarMap();
     win32layer::pressKey(0x51);
-    std::atomic<int> sleeps{0};
-    std::promise<void> secondSleep;
-    win32layer::setSleepOverride([&](DWORD) {
-        if (++sleeps == 2) secondSleep.set_value();
-        if (sleeps >= 2) std::this_thread::sleep_for(std::chrono::hours(1));  // ends with the process
+    // Outlives the test: the polling thread stays parked in its second sleep
+    // until the process ends, and must not read the test's frame after it.
+    struct SleepWatch {
+        std::atomic<int> sleeps{0};
+        std::promise<void> secondSleep;
+    };
+    auto* watch = new SleepWatch;
+    std::future<void> secondSleepTaken = watch->secondSleep.get_future();
+    win32layer::setSleepOverride([watch](DWORD) {
+        const int sleep = ++watch->sleeps;
+        if (sleep == 2) watch->secondSleep.set_value();
+        if (sleep >= 2) std::this_thread::sleep_for(std::chrono::hours(1));  // ends with the process
     });
     throwFromEngineStringCreates(1);
     testing::internal::CaptureStdout();
     ASSERT_NE(CreateThread(nullptr, 8192, &PollThreadMain, nullptr, 0, nullptr), nullptr);
-    ASSERT_EQ(secondSleep.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    ASSERT_EQ(secondSleepTaken.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("polling pass stopped by an exception"), std::string::npos);
     // The pass after the failed one raised the request.
     withState([] { EXPECT_TRUE(PluginState.promptRequested); });
