@@ -40,6 +40,12 @@ PluginEntries bindPluginExports();
 // Returns once the plugin's polling thread has ended its first pass, or
 // after a short while when no such thread runs.
 void awaitFirstPollingPass();
+// How many passes the polling thread has ended so far, where the game can
+// count them (0 where it cannot).
+std::uint64_t endedPollingPasses();
+// Returns once the polling thread has ended `passes` more passes than
+// `before`, or after a short while when it does not.
+void awaitPollingPasses(std::uint64_t before, std::uint64_t passes);
 // The polling thread ends its pass and never wakes again; false when it did
 // not come to rest within a few seconds (stuck in a box or a host call).
 bool parkPollingThread();

@@ -228,8 +228,12 @@ void Session::keyUp(int virtualKey) {
 }
 
 void Session::pressKey(int virtualKey, std::optional<std::chrono::milliseconds> hold) {
+    const std::uint64_t passesBefore = endedPollingPasses();
     keyDown(virtualKey);
     std::this_thread::sleep_for(hold.value_or(options_.keyHold));
+    // A busy machine can keep the polling thread from running while the key
+    // is down; the player's press lasts until one whole pass has seen it.
+    awaitPollingPasses(passesBefore, 2);
     keyUp(virtualKey);
 }
 

@@ -55,6 +55,11 @@ PluginEntries bindPluginExports() {
 // Our layer's keyboard is one shared table: every thread sees a key at once.
 void awaitFirstPollingPass() {}
 
+// Natively the plugin reads the shared keyboard whenever a pass runs, so a
+// held key needs no count of passes.
+std::uint64_t endedPollingPasses() { return 0; }
+void awaitPollingPasses(std::uint64_t, std::uint64_t) {}
+
 bool parkPollingThread() {
     if (win32layer::createdThreads().empty()) return true;
     win32layer::setSleepOverride([](DWORD) {

@@ -265,6 +265,14 @@ void awaitFirstPollingPass() {
     for (int waited = 0; pluginSleepCount() == 0 && waited < 500; ++waited) Sleep(1);
 }
 
+std::uint64_t endedPollingPasses() { return pluginSleepCount(); }
+
+void awaitPollingPasses(std::uint64_t before, std::uint64_t passes) {
+    if (pluginSleepCount() == 0) return;  // no polling thread runs
+    const ULONGLONG deadline = GetTickCount64() + 2000;
+    while (pluginSleepCount() < before + passes && GetTickCount64() < deadline) Sleep(1);
+}
+
 bool parkPollingThread() {
     if (pluginSleepCount() == 0) return true;
     return parkInPluginSleep(5000);
