@@ -7,7 +7,7 @@
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 #include "search/location_candidate_list.h"
-#include "search/name_matching.h"
+#include "text/name_matching.h"
 
 namespace lumora {
 

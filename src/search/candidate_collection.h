@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "search/result_entry.h"
-#include "search/search_terms.h"
+#include "text/search_terms.h"
 
 namespace lumora {
 

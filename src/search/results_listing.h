@@ -8,7 +8,7 @@
 #include "config/placeholder.h"
 #include "config/ui_texts.h"
 #include "search/result_entry.h"
-#include "search/search_terms.h"
+#include "text/search_terms.h"
 #include "state/plugin_state.h"
 
 namespace lumora {

@@ -1,4 +1,4 @@
-#include "search/scratch_text.h"
+#include "text/scratch_text.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 // Tests one name of a candidate against the player's terms.
 #include <string_view>
 
-#include "search/match_info.h"
-#include "search/search_terms.h"
+#include "text/match_info.h"
+#include "text/search_terms.h"
 
 namespace lumora {
 

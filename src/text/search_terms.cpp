@@ -1,4 +1,4 @@
-#include "search/search_terms.h"
+#include "text/search_terms.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "search/name_matching.h"
+#include "text/name_matching.h"
 
 #include <array>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "search/scratch_text.h"
+#include "text/scratch_text.h"
 
 namespace lumora {
 
