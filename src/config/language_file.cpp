@@ -26,6 +26,12 @@ const LanguageKey kLanguageKeys[] = {
     {"sNoMatchesFound", &UiTextsRecord::noMatchesFound},
 };
 
+// Read like the others, but a missing or empty key is not written back, so
+// that a language file stays the eight keys it always was.
+const LanguageKey kUnwrittenLanguageKeys[] = {
+    {"sSuggestionsHeading", &UiTextsRecord::suggestionsHeading},
+};
+
 // The built-in text of the field, not whatever the record holds now.
 void writeDefault(const LanguageKey& entry) {
     const UiTextsRecord defaults;
@@ -46,6 +52,10 @@ void loadLanguageFile() {
         } else {
             UiTexts.*entry.field = std::move(text);
         }
+    }
+    for (const LanguageKey& entry : kUnwrittenLanguageKeys) {
+        std::string text = readProfileString(kLanguageBaseName, kProfileSection, entry.key, "");
+        if (!text.empty()) UiTexts.*entry.field = std::move(text);
     }
 }
 

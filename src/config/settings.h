@@ -1,5 +1,5 @@
 #pragma once
-// The plugin's two user settings, read from the settings file once at start-up.
+// The plugin's user settings, read from the settings file once at start-up.
 #include <cstdint>
 
 namespace lumora {
@@ -7,6 +7,10 @@ namespace lumora {
 struct SettingsRecord {
     std::uint32_t textInputMenuHotkey = 0x51;  // Windows virtual-key code, the Q key by default
     bool skipNonStarMapVisibleMapMarkers = true;
+    // Additions a player turns on by adding their key; off when it is absent.
+    bool suggestSimilarNames = false;
+    bool foldAccentedLetters = false;
+    bool rememberLastSearch = false;
 };
 
 extern SettingsRecord Settings;

@@ -17,6 +17,18 @@ constexpr std::uint32_t kDefaultHotkey = 0x51;
 constexpr const char* kSkipMarkersKey = "bSkipNonStarMapVisibleMapMarkers";
 constexpr const char* kSkipMarkersDefaultText = "1";
 
+struct OptInKey {
+    const char* key;
+    bool SettingsRecord::*field;
+};
+
+// Never written back: a settings file without them stays as it always was.
+constexpr OptInKey kOptInKeys[] = {
+    {"bSuggestSimilarNames", &SettingsRecord::suggestSimilarNames},
+    {"bFoldAccentedLetters", &SettingsRecord::foldAccentedLetters},
+    {"bRememberLastSearch", &SettingsRecord::rememberLastSearch},
+};
+
 std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kProfileSection, key, ""); }
 
 void writeSetting(const char* key, const char* value) {
@@ -47,6 +59,8 @@ void loadSettingsFile() {
     } else {
         Settings.skipNonStarMapVisibleMapMarkers = skipMarkersText == "1";
     }
+
+    for (const OptInKey& optIn : kOptInKeys) Settings.*optIn.field = readSetting(optIn.key) == "1";
 }
 
 }  // namespace lumora

@@ -15,6 +15,7 @@ struct UiTextsRecord {
     std::string textInputMenuDefaultText = "Enter a location or planet name...";
     std::string foundMatches = "Found % matches.";
     std::string noMatchesFound = "No matches.";
+    std::string suggestionsHeading = "Close names:";  // above the close names of a search without matches
 };
 
 extern UiTextsRecord UiTexts;

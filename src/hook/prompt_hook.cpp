@@ -5,6 +5,7 @@
 
 #include "base/entry_guard.h"
 #include "base/patch_code_bytes.h"
+#include "config/settings.h"
 #include "config/ui_texts.h"
 #include "hook/search_hooks.h"
 #include "state/plugin_state.h"
@@ -49,7 +50,9 @@ void openRequestedPrompt() {
     struct ClearRequest {
         ~ClearRequest() { PluginState.promptRequested = false; }
     } clearRequest;
-    openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
+    const bool remembered = Settings.rememberLastSearch && !PluginState.lastSearchText.empty();
+    openSearchPrompt(UiTexts.textInputMenuHeader,
+                     remembered ? PluginState.lastSearchText : UiTexts.textInputMenuDefaultText);
 }
 }  // namespace
 

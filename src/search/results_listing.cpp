@@ -27,7 +27,7 @@ std::vector<ResultLine> locationLines(const std::vector<ResultEntry>& ordered) {
         if (e.targetForm == nullptr || e.targetName.empty() || e.primaryForm == nullptr || e.primaryName.empty() ||
             isListed(listed, e.primaryForm))
             continue;
-        lines.push_back({e.primaryName + " | " + e.targetName + "\n", hostFormId(e.targetForm)});
+        lines.push_back({locationLineText(e.primaryName, e.targetName), hostFormId(e.targetForm)});
         listed.push_back(e.primaryForm);
     }
     return lines;
@@ -47,7 +47,7 @@ PlanetLines planetLines(const std::vector<ResultEntry>& collected) {
         if (e.targetForm == nullptr || e.targetName.empty() || !(e.secondaryNameHit || e.tertiaryNameHit) ||
             isListed(listed, e.targetForm))
             continue;
-        planets.lines.push_back({e.targetName + " | " + e.ancestorName + "\n", hostFormId(e.targetForm)});
+        planets.lines.push_back({planetLineText(e.targetName, e.ancestorName), hostFormId(e.targetForm)});
         listed.push_back(e.targetForm);
         if (e.secondaryNameHit) ++planets.secondaryHits;
         if (e.tertiaryNameHit) ++planets.tertiaryHits;
@@ -78,6 +78,18 @@ void printLine(ResultsListing& listing, std::int32_t number, const ResultLine& l
 #endif
 
 }  // namespace
+
+std::string locationLineText(std::string_view primaryName, std::string_view targetName) {
+    return std::string(primaryName) + " | " + std::string(targetName) + "\n";
+}
+
+std::string planetLineText(std::string_view targetName, std::string_view ancestorName) {
+    return std::string(targetName) + " | " + std::string(ancestorName) + "\n";
+}
+
+void appendResultLine(ResultsListing& listing, std::int32_t number, const ResultLine& line) {
+    printLine(listing, number, line);
+}
 
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
                                    const SplitSearchTerms& terms, std::string_view searchText,

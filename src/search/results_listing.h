@@ -8,8 +8,8 @@
 #include "config/placeholder.h"
 #include "config/ui_texts.h"
 #include "search/result_entry.h"
-#include "text/search_terms.h"
 #include "state/plugin_state.h"
+#include "text/search_terms.h"
 
 namespace lumora {
 
@@ -25,6 +25,14 @@ struct ResultsListing {
     std::string text;
     ResultKeyMap keys;  // one per printed line, in print order
 };
+
+// The text of a location line (`primaryName | targetName`) and of a planet
+// line (`targetName | ancestorName`), with its newline.
+std::string locationLineText(std::string_view primaryName, std::string_view targetName);
+std::string planetLineText(std::string_view targetName, std::string_view ancestorName);
+
+// Appends "[number] " and the line to the text, and the line's key.
+void appendResultLine(ResultsListing& listing, std::int32_t number, const ResultLine& line);
 
 // `ordered` is the list after ordering, `collected` the same entries in
 // collection order; the location lines follow the first, the planet lines the

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace lumora {
@@ -40,6 +41,7 @@ struct PluginStateRecord {
     std::int64_t lastKeyPollAtNs = 0;
     std::int64_t lastPromptRequestAtNs = 0;
     ResultKeyMap resultKeys;
+    std::string lastSearchText;  // the last non-empty text searched, as received; kept only when remembering is on
 };
 
 extern PluginStateRecord PluginState;

@@ -15,4 +15,9 @@ MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& inf
 // hits it, else the include term's result (NoMatch for an empty include term).
 MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name);
 
+// The same with accented letters compared as their plain letters: the terms
+// folded by foldedTerms, the name folded here (positions then count in the
+// folded name).
+MatchKind matchFoldedCandidateName(const SearchTerms& foldedTerms, MatchInfo& info, std::string_view name);
+
 }  // namespace lumora
