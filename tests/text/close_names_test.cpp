@@ -23,10 +23,10 @@ TEST(CloseNameTest, EditCountsAtTheBoundariesOfBothTermLengths) {
         // 4 to 7 bytes: one edit.
         {"vanx", "Ilvane Prime", 1},  // replaced
         {"vxnx", "Ilvane Prime", kNotClose},
-        {"thesa", "Thessa", 1},  // inserted
-        {"thessxa", "Thessa", 1},  // deleted
-        {"thexssxa", "Thessa", 2},  // 8 bytes: two
-        {"tehssa", "Thessa", 1},  // a swap is one edit
+        {"thesa", "Thessa", 1},           // inserted
+        {"thessxa", "Thessa", 1},         // deleted
+        {"thexssxa", "Thessa", 2},        // 8 bytes: two
+        {"tehssa", "Thessa", 1},          // a swap is one edit
         {"tehsas", "Thessa", kNotClose},  // two swaps
         {"thessap", "Thessa", 1},
         // 8 bytes and more: two edits.
@@ -81,7 +81,8 @@ TEST(CloseNameTest, LimitCapsTheAnswer) {
 
 // Terms longer than 64 bytes take another road through the same table.
 TEST(CloseNameTest, TermsLongerThanABitVectorCountTheSame) {
-    const std::string name = std::string(40, 'a') + "the quick brown fox jumps over the lazy dog" + std::string(40, 'z');
+    const std::string name =
+        std::string(40, 'a') + "the quick brown fox jumps over the lazy dog" + std::string(40, 'z');
     const std::string exact = "thequickbrownfoxjumpsoverthelazydog" + std::string(30, 'z');  // 65 bytes
     ASSERT_GT(exact.size(), 64u);
     std::string swapped = exact;
