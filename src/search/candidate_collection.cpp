@@ -78,8 +78,11 @@ struct CheapTestResult {
     bool keywordEligible = false;  // the candidate's eligibility, when passed
 };
 
-// Steps before the first name test; none of them allocates.
-CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms, bool skipHiddenMarkers) {
+// Steps before the first name test; none of them allocates. Every slot of
+// the map passes through here, so it stays inside each walk's loop, however
+// many walks call it.
+[[gnu::always_inline]] inline CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms,
+                                                            bool skipHiddenMarkers) {
     constexpr CheapTestResult kSkipped{};
     if (!isValidFormKey(slot.key) || slot.form == nullptr) return kSkipped;
     void* placed = slot.form;
@@ -121,7 +124,8 @@ struct LocationWalk {
 // appended to the list. With kGather, a candidate that no name hits is
 // offered as a close name.
 template <bool kFold, bool kGather>
-bool testLocation(void* placed, bool keywordEligible, const LocationWalk& walk, CloseNameSuggestions* suggestions) {
+[[gnu::always_inline]] inline bool testLocation(void* placed, bool keywordEligible, const LocationWalk& walk,
+                                                CloseNameSuggestions* suggestions) {
     const SearchTerms& terms = walk.terms;
     const SearchForms& forms = walk.forms;
     MatchInfo info;
@@ -220,17 +224,24 @@ bool testLocation(void* placed, bool keywordEligible, const LocationWalk& walk, 
 
 // Walks the slots from `first` on. With kGather it returns at the slot after
 // which close names can no longer change (something was appended, or enough
-// lines came close), so that the rest of the walk runs the plain code.
+// lines came close), so that the rest of the walk runs the plain code. Each
+// kind of walk is a function of its own, so that the plain one compiles as if
+// the others did not exist.
 template <bool kFold, bool kGather>
-std::uint64_t walkSlots(const LocationWalk& walk, std::uint64_t first, CloseNameSuggestions* suggestions) {
+[[gnu::noinline]] std::uint64_t walkSlots(const LocationWalk& walk, std::uint64_t first,
+                                          CloseNameSuggestions* suggestions) {
+    // Held in locals: the game's calls could change any memory the walk
+    // record points into, so its fields would be read again for every slot.
     const AllFormsSlot* slots = walk.slots;
     const std::uint64_t slotCount = walk.slotCount;
+    const SearchForms& forms = walk.forms;
+    const bool skipHiddenMarkers = walk.skipHiddenMarkers;
     for (std::uint64_t i = first; i < slotCount; ++i) {
         if (i + kPrefetchDistance < slotCount && slots[i + kPrefetchDistance].chain != kEmptySlotChain)
             prefetchForm(slots[i + kPrefetchDistance].form);
         const AllFormsSlot& slot = slots[i];
         if (slot.chain == kEmptySlotChain) continue;
-        const CheapTestResult cheap = runCheapTests(slot, walk.forms, walk.skipHiddenMarkers);
+        const CheapTestResult cheap = runCheapTests(slot, forms, skipHiddenMarkers);
         if (!cheap.passed) continue;
         const bool appended = testLocation<kFold, kGather>(slot.form, cheap.keywordEligible, walk, suggestions);
         if constexpr (kGather) {

@@ -43,27 +43,28 @@ std::string stripped(std::string text, bool fold) {
     return out;
 }
 
-// The restricted edit distance of the term to every prefix of `part`: the
-// whole table, last row returned.
-std::vector<int> distancesToPrefixes(const std::string& term, const std::string& part) {
-    const std::size_t m = term.size(), n = part.size();
-    std::vector<std::vector<int>> d(m + 1, std::vector<int>(n + 1));
-    for (std::size_t i = 0; i <= m; ++i) d[i][0] = static_cast<int>(i);
-    for (std::size_t j = 0; j <= n; ++j) d[0][j] = static_cast<int>(j);
-    for (std::size_t i = 1; i <= m; ++i)
-        for (std::size_t j = 1; j <= n; ++j) {
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (term[i - 1] != part[j - 1])});
-            if (i > 1 && j > 1 && term[i - 1] == part[j - 2] && term[i - 2] == part[j - 1])
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-        }
-    return d[m];
-}
-
-// The fewest edits of the term to any part of the name: each start, each end.
+// The fewest edits of the term to any part of the name: for each start in the
+// name, the whole table of the restricted edit distance of the term to every
+// prefix of the rest, and the best of its last row.
 int referenceEdits(const std::string& term, const std::string& name) {
-    int best = static_cast<int>(term.size());
-    for (std::size_t start = 0; start <= name.size(); ++start)
-        for (const int edits : distancesToPrefixes(term, name.substr(start))) best = std::min(best, edits);
+    const std::size_t m = term.size();
+    int best = static_cast<int>(m);
+    std::vector<int> table;
+    for (std::size_t start = 0; start <= name.size(); ++start) {
+        const std::string part = name.substr(start);
+        const std::size_t n = part.size();
+        table.assign((m + 1) * (n + 1), 0);
+        const auto d = [&](std::size_t i, std::size_t j) -> int& { return table[i * (n + 1) + j]; };
+        for (std::size_t i = 0; i <= m; ++i) d(i, 0) = static_cast<int>(i);
+        for (std::size_t j = 0; j <= n; ++j) d(0, j) = static_cast<int>(j);
+        for (std::size_t i = 1; i <= m; ++i)
+            for (std::size_t j = 1; j <= n; ++j) {
+                d(i, j) = std::min({d(i - 1, j) + 1, d(i, j - 1) + 1, d(i - 1, j - 1) + (term[i - 1] != part[j - 1])});
+                if (i > 1 && j > 1 && term[i - 1] == part[j - 2] && term[i - 2] == part[j - 1])
+                    d(i, j) = std::min(d(i, j), d(i - 2, j - 2) + 1);
+            }
+        for (std::size_t j = 0; j <= n; ++j) best = std::min(best, d(m, j));
+    }
     return best;
 }
 

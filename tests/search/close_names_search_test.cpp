@@ -46,7 +46,7 @@ form 0x110006 type=location name="Brightwalter" parent=0xE0002
 form 0x110007 type=location name="Brightwatr Hidden" parent=0xE0001
 form 0x110008 type=location name="Brightwatr Rogue" parent=0xE0005
 form 0x110009 type=location name="Dull Yard" parent=0xE0001
-form 0x11000A type=location name="Brigthwatr Aux"
+form 0x11000A type=location name="Brightwatr Aux"
 form 0x11000B type=location name="Brightwatre Outskirts" parent=0xE0001
 form 0x400001 type=location name="Thessa Orbit"
 context 0x400001
