@@ -43,15 +43,16 @@ std::string stripped(std::string text, bool fold) {
     return out;
 }
 
-// The fewest edits of the term to any part of the name: for each start in the
-// name, the whole table of the restricted edit distance of the term to every
-// prefix of the rest, and the best of its last row.
-int referenceEdits(const std::string& term, const std::string& name) {
+// The fewest edits of the term to any part of the name, up to `most`: for each
+// start in the name, the whole table of the restricted edit distance of the
+// term to every prefix of the rest, and the best of its last row. A part more
+// than `most` bytes longer than the term is more than `most` edits away.
+int referenceEdits(const std::string& term, const std::string& name, int most) {
     const std::size_t m = term.size();
     int best = static_cast<int>(m);
     std::vector<int> table;
     for (std::size_t start = 0; start <= name.size(); ++start) {
-        const std::string part = name.substr(start);
+        const std::string part = name.substr(start, m + static_cast<std::size_t>(most));
         const std::size_t n = part.size();
         table.assign((m + 1) * (n + 1), 0);
         const auto d = [&](std::size_t i, std::size_t j) -> int& { return table[i * (n + 1) + j]; };
@@ -66,6 +67,30 @@ int referenceEdits(const std::string& term, const std::string& name) {
         for (std::size_t j = 0; j <= n; ++j) best = std::min(best, d(m, j));
     }
     return best;
+}
+
+// The term with a few edits, between two other texts: names that come close,
+// long terms included, which random names hardly ever do.
+std::string derivedName(FuzzedDataProvider& bytes, const std::string& term, bool small) {
+    std::string core = term;
+    const int edits = bytes.ConsumeIntegralInRange(0, 3);
+    for (int e = 0; e < edits; ++e) {
+        const std::size_t at = bytes.ConsumeIntegralInRange<std::size_t>(0, core.size());
+        const char byte = static_cast<char>(bytes.ConsumeIntegral<std::uint8_t>());
+        switch (bytes.ConsumeIntegralInRange(0, 3)) {
+            case 0: core.insert(at, 1, byte); break;
+            case 1:
+                if (at < core.size()) core.erase(at, 1);
+                break;
+            case 2:
+                if (at < core.size()) core[at] = byte;
+                break;
+            default:
+                if (at + 1 < core.size()) std::swap(core[at], core[at + 1]);
+                break;
+        }
+    }
+    return readText(bytes, 16, small) + core + readText(bytes, 16, small);
 }
 
 int referenceAllowedEdits(std::size_t size) {
@@ -86,9 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider bytes(data, size);
     const bool fold = bytes.ConsumeBool();
     const bool small = bytes.ConsumeBool();
+    const bool derived = bytes.ConsumeBool();
     // Terms past 64 bytes take the column-by-column road.
     const std::string term = readText(bytes, 80, small);
-    const std::string name = readText(bytes, 64, small);
+    const std::string name = derived ? derivedName(bytes, term, small) : readText(bytes, 96, small);
 
     // The test is given the term as the matching sees it: lower-cased and,
     // with folding, folded.
@@ -100,8 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string strippedTerm = stripped(term, fold);
     const int allowed = referenceAllowedEdits(strippedTerm.size());
     if (test.allowedEdits() != allowed) report("allowed edits", term, name, fold, -1, allowed, test.allowedEdits());
-    const int edits = allowed < 0 ? -1 : referenceEdits(strippedTerm, stripped(name, fold));
-    for (int limit = 0; limit <= 3; ++limit) {
+    constexpr int kMostLimit = 3;
+    const int edits = allowed < 0 ? -1 : referenceEdits(strippedTerm, stripped(name, fold), kMostLimit + 1);
+    for (int limit = 0; limit <= kMostLimit; ++limit) {
         const int expected = allowed < 0 ? limit + 1 : std::min(edits, limit + 1);
         const int actual = test.editsWithin(name, limit);
         if (actual != expected) report("edits", term, name, fold, limit, expected, actual);
