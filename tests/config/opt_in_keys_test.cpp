@@ -1,5 +1,6 @@
 // The additions' keys: read with the others, on only for "1", and never
-// written back, so that files without them stay exactly as they were.
+// written back, so that files without them stay exactly as they were (new
+// files are checked byte for byte with the other keys).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,18 +50,6 @@ TEST_F(OptInKeys, OnlyTheValueOneTurnsEachKeyOnAndTheFileStaysAsWritten) {
         EXPECT_EQ(Settings.rememberLastSearch, row.remember) << row.lines;
         EXPECT_EQ(readBytes(settingsFile()), file) << row.lines;
     }
-}
-
-TEST_F(OptInKeys, NewFilesHoldOnlyTheirOwnKeysAndEveryAdditionIsOff) {
-    Settings.suggestSimilarNames = Settings.foldAccentedLetters = Settings.rememberLastSearch = true;
-    loadConfiguration();
-    EXPECT_EQ(readBytes(settingsFile()),
-              "[General]\r\niTextInputMenuHotkey=0x51\r\nbSkipNonStarMapVisibleMapMarkers=1\r\n");
-    EXPECT_EQ(readBytes(languageFile())->find("sSuggestionsHeading"), std::string::npos);
-    EXPECT_FALSE(Settings.suggestSimilarNames);
-    EXPECT_FALSE(Settings.foldAccentedLetters);
-    EXPECT_FALSE(Settings.rememberLastSearch);
-    EXPECT_EQ(UiTexts.suggestionsHeading, "Close names:");
 }
 
 struct HeadingRow {

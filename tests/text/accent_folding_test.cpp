@@ -94,12 +94,6 @@ TEST(AccentFolding, BytesThatAreNotSuchLettersStayAsTheyAre) {
     for (const BytesRow& row : rows) EXPECT_EQ(foldedAccentedLetters(row.text), row.folded) << row.text;
 }
 
-TEST(AccentFolding, OnlyTheThreeLeadBytesMayBeginALetter) {
-    EXPECT_TRUE(mayHoldAccentedLetter("x\xC3"));
-    EXPECT_TRUE(mayHoldAccentedLetter("\xC5\xBF"));
-    EXPECT_FALSE(mayHoldAccentedLetter("\xC2\xA9\xC6\x80\xE2\x82\xAC plain"));
-}
-
 struct FoldedMatchRow {
     const char* searchText;
     const char* name;
@@ -139,12 +133,6 @@ TEST(AccentFolding, FoldedMatchingFindsPlainAndAccentedSpellingsBothWays) {
         EXPECT_EQ(info.firstMatchPos, row.position) << row.searchText << " / " << row.name;
         EXPECT_EQ(info.wordStartMatch, row.wordStart) << row.searchText << " / " << row.name;
     }
-}
-
-TEST(AccentFolding, WithoutFoldingAnAccentedLetterIsItsOwnBytes) {
-    const SplitSearchTerms terms = splitSearchText("etoile");
-    MatchInfo info;
-    EXPECT_EQ(matchCandidateName(terms.lowered, info, "Étoile"), MatchKind::NoMatch);
 }
 
 }  // namespace
