@@ -1,12 +1,14 @@
 # The DLL that players get carries no debug information; the symbols file the
 # build split off belongs to it and turns a crash offset into function, file
 # and line.
+find_program(LUMORA_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+find_program(LUMORA_MINGW_ADDR2LINE NAMES x86_64-w64-mingw32-addr2line REQUIRED)
 find_program(LUMORA_GZIP NAMES gzip REQUIRED)
 add_test(NAME wine.plugin_symbols.export_offset_resolves_to_function_and_line
   COMMAND ${CMAKE_COMMAND}
-    -DOBJDUMP=${CMAKE_OBJDUMP}
-    -DOBJCOPY=${CMAKE_OBJCOPY}
-    -DADDR2LINE=${CMAKE_ADDR2LINE}
+    -DOBJDUMP=${LUMORA_MINGW_OBJDUMP}
+    -DOBJCOPY=${LUMORA_MINGW_OBJCOPY}
+    -DADDR2LINE=${LUMORA_MINGW_ADDR2LINE}
     -DGZIP=${LUMORA_GZIP}
     -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
     -DSYMBOLS=$<TARGET_PROPERTY:LumoraSearchEngine,LUMORA_SYMBOLS_FILE>
