@@ -17,6 +17,9 @@ PageLineSource planetSource(ResultEntry& e) {
 template <typename MakesLine, typename MakeSource>
 PageSection keepSection(std::vector<ResultEntry>& entries, MakesLine makesLine, MakeSource makeSource) {
     PageSection section;
+    // Room for every entry at once: the vector never moves what it holds, and
+    // the pages that no source reaches are never touched.
+    section.sources.reserve(entries.size());
     for (ResultEntry& e : entries)
         if (makesLine(e)) section.sources.push_back(makeSource(e));
     return section;
