@@ -129,6 +129,10 @@ TEST_F(ResultsPageTurn, NextPageWaitsForTheOldBoxToCloseWhoseCloseEmptiesOnlyThe
     hostsim::processUiQueue();  // it closes
     EXPECT_FALSE(hostsim::isMenuOpen("MessageBoxMenu"));
     EXPECT_EQ(PluginState.resultPages.turn, PageTurn::Ready);
+    // Until the page is shown, the hotkey asks for no prompt on the box-less star map.
+    clock_.advance(600 * kMillisecond);
+    poll({kHotkey});
+    EXPECT_FALSE(PluginState.promptRequested);
 
     hostsim::passPromptSite(1, 2, 3, 4);
     ASSERT_EQ(hostsim::gameMessageBoxes().size(), 2u);
@@ -197,21 +201,22 @@ TEST_F(ResultsPageTurn, HotkeyTurnsThePageUnderThePromptsDebounceAndInterval) {
 TEST_F(ResultsPageTurn, EveryOtherWayOutOfAPageDropsTheRest) {
     const std::vector<std::pair<const char*, std::function<void()>>> cases = {
         {"its own button", [] { hostsim::closeMenu("MessageBoxMenu"); }},
-        {"a choice",
+        {"a choice, before its box has closed",
          [this] {
              clock_.advance(300 * kMillisecond);
              poll({'0'});
-             hostsim::stepFrame();
          }},
         {"leaving the star map", [] { hostsim::closeMenu("GalaxyStarMapMenu"); }},
-        {"another box while the page waits",
+        {"another box, opened and closed while the page waits",
          [this] {
              clock_.advance(600 * kMillisecond);
              poll({kHotkey});
              hostsim::stepFrame();
              hostsim::openMenu("MessageBoxMenu");
+             hostsim::closeMenu("MessageBoxMenu");
              hostsim::passPromptSite(1, 2, 3, 4);
          }},
+        {"a search that finds nothing", [this] { search("zzz"); }},
         {"the prompt while the page waits",
          [this] {
              clock_.advance(600 * kMillisecond);
@@ -247,7 +252,8 @@ TEST_F(ResultsPageTurn, EveryOtherWayOutOfAPageDropsTheRest) {
         EXPECT_TRUE(pagesDropped());
         hostsim::stepFrame();
         hostsim::stepFrame();
-        EXPECT_EQ(hostsim::gameMessageBoxes().size(), boxes);
+        const auto shown = boxTexts();
+        for (std::size_t i = boxes; i < shown.size(); ++i) EXPECT_FALSE(shown[i].starts_with(kPageThreeStart));
         for (const char* menu : {"MessageBoxMenu", "TextInputMenu"}) hostsim::closeMenu(menu);
         hostsim::stepFrame();
     }
