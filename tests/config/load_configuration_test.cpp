@@ -138,59 +138,36 @@ INSTANTIATE_TEST_SUITE_P(Values, FlagValueInFile,
                                            FlagFileCase{"11", false}, FlagFileCase{"1 ; on", false},
                                            FlagFileCase{"01", false}));
 
-struct PagingFileCase {
-    const char* line;  // the key's line in the file, or nothing
-    bool paging;
-};
-
-class PagingValueInFile : public LoadConfiguration, public ::testing::WithParamInterface<PagingFileCase> {};
-
-// The key is read, never written: absent or empty, the file stays as it is.
-TEST_P(PagingValueInFile, IsOnOnlyForOneAndLeavesFileUnchanged) {
+// Both keys are read and never written: absent or empty, the file stays as it is.
+TEST_F(LoadConfiguration, PagingKeyIsOnOnlyForOneAndHintKeyReplacesTheHintAndNeitherIsWrittenBack) {
     createPluginFolder();
-    const std::string original = std::string("[General]\r\niTextInputMenuHotkey=0x51\r\n") + GetParam().line +
-                                 "bSkipNonStarMapVisibleMapMarkers=1\r\n";
-    writeBytes(settingsFile(), original);
-    loadConfiguration();
-    EXPECT_EQ(Settings.pageResultsWithHotkey, GetParam().paging);
-    EXPECT_EQ(readBytes(settingsFile()), original);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, PagingValueInFile,
-                         ::testing::Values(PagingFileCase{"", false},
-                                           PagingFileCase{"bPageResultsWithHotkey=\r\n", false},
-                                           PagingFileCase{"bPageResultsWithHotkey=1\r\n", true},
-                                           PagingFileCase{"bpageresultswithhotkey = 1 \r\n", true},
-                                           PagingFileCase{"bPageResultsWithHotkey=0\r\n", false},
-                                           PagingFileCase{"bPageResultsWithHotkey=true\r\n", false},
-                                           PagingFileCase{"bPageResultsWithHotkey=1 ; on\r\n", false}));
-
-TEST_F(LoadConfiguration, PagingStaysOffWithoutASettingsFileAndANewFileHasNoPagingKey) {
-    createPluginFolder();
-    Settings.pageResultsWithHotkey = true;  // a run before, with the key on
+    const std::pair<const char*, bool> pagingCases[] = {{"", false},
+                                                        {"bPageResultsWithHotkey=\r\n", false},
+                                                        {"bPageResultsWithHotkey=1\r\n", true},
+                                                        {"bpageresultswithhotkey = 1 \r\n", true},
+                                                        {"bPageResultsWithHotkey=0\r\n", false},
+                                                        {"bPageResultsWithHotkey=true\r\n", false},
+                                                        {"bPageResultsWithHotkey=1 ; on\r\n", false}};
+    for (const auto& [line, paging] : pagingCases) {
+        writeBytes(settingsFile(), kFreshSettings + line);
+        loadConfiguration();
+        EXPECT_EQ(Settings.pageResultsWithHotkey, paging) << line;
+        EXPECT_EQ(readBytes(settingsFile()), kFreshSettings + line);
+    }
+    const std::pair<const char*, const char*> hintCases[] = {
+        {"", "Press the search hotkey for more."},
+        {"sNextPageHint=\r\n", "Press the search hotkey for more."},
+        {"sNextPageHint=Q: weiter\r\n", "Q: weiter"}};
+    for (const auto& [line, hint] : hintCases) {
+        writeBytes(languageFile(), kFreshLanguage + line);
+        loadConfiguration();
+        EXPECT_EQ(UiTexts.nextPageHint, hint) << line;
+        EXPECT_EQ(readBytes(languageFile()), kFreshLanguage + line);
+    }
+    std::filesystem::remove(settingsFile());  // a new file has no paging key, and paging stays off
     loadConfiguration();
     EXPECT_FALSE(Settings.pageResultsWithHotkey);
     EXPECT_EQ(readBytes(settingsFile()), kFreshSettings);
-}
-
-TEST_F(LoadConfiguration, NextPageHintIsReadButNeverWrittenBack) {
-    createPluginFolder();
-    struct HintCase {
-        const char* line;
-        const char* hint;
-    };
-    const HintCase cases[] = {
-        {"", "Press the search hotkey for more."},
-        {"sNextPageHint=\r\n", "Press the search hotkey for more."},
-        {"sNextPageHint=Q: weiter\r\n", "Q: weiter"},
-    };
-    for (const HintCase& c : cases) {
-        const std::string original = kFreshLanguage + c.line;
-        writeBytes(languageFile(), original);
-        loadConfiguration();
-        EXPECT_EQ(UiTexts.nextPageHint, c.hint) << c.line;
-        EXPECT_EQ(readBytes(languageFile()), original) << c.line;
-    }
 }
 
 TEST_F(LoadConfiguration, EmptyHotkeyIsRewrittenInPlaceAsDefault) {

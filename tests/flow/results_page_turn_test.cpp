@@ -87,7 +87,7 @@ protected:
     ManualClock clock_;
 };
 
-TEST_F(ResultsPageTurn, HotkeyShowsEachPageInTurnAndDoesNothingOnTheLast) {
+TEST_F(ResultsPageTurn, HotkeyShowsEachPageInTurnDoesNothingOnTheLastAndDigitsChooseFromIt) {
     search("a");
     turnPage();
     turnPage();
@@ -113,7 +113,15 @@ TEST_F(ResultsPageTurn, HotkeyShowsEachPageInTurnAndDoesNothingOnTheLast) {
     EXPECT_EQ(uiMessageCount(), messages);
     EXPECT_EQ(hostsim::gameMessageBoxes().size(), 3u);
     EXPECT_TRUE(hostsim::isMenuOpen("MessageBoxMenu"));
-    EXPECT_EQ(PluginState.resultKeys.size(), 5u);
+
+    // Its digits choose as page 1's do, 200 ms after the last choice at the earliest.
+    PluginState.lastChoiceAtNs = clock_.now() - 199 * kMillisecond;
+    poll({'3'});
+    EXPECT_TRUE(hostsim::focusRequests().empty());
+    clock_.advance(kMillisecond);
+    poll({'3'});
+    ASSERT_EQ(hostsim::focusRequests().size(), 1u);
+    EXPECT_EQ(hostsim::focusRequests()[0].formId, 0xE000Cu);  // [3] Nearhold | Outer Rim Registry
 }
 
 TEST_F(ResultsPageTurn, NextPageWaitsForTheOldBoxToCloseWhoseCloseEmptiesOnlyTheOldKeys) {
@@ -145,37 +153,6 @@ TEST_F(ResultsPageTurn, NextPageWaitsForTheOldBoxToCloseWhoseCloseEmptiesOnlyThe
     hostsim::processUiQueue();  // the new page opens, and it is the result box
     EXPECT_TRUE(PluginState.resultsBoxOpen);
     EXPECT_EQ(keyForms(), pageTwo);
-}
-
-TEST_F(ResultsPageTurn, DigitOnPageThreeFocusesItsBodyUnderTheUsualTimeRules) {
-    search("a");
-    turnPage();
-    turnPage();
-    // A choice 199 ms after the last one is ignored, as on page 1.
-    PluginState.lastChoiceAtNs = clock_.now() - 199 * kMillisecond;
-    poll({'3'});
-    EXPECT_TRUE(hostsim::focusRequests().empty());
-    clock_.advance(kMillisecond);
-    poll({'3'});
-    const auto requests = hostsim::focusRequests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].formId, 0xE000Cu);  // [3] Nearhold | Outer Rim Registry
-    hostsim::stepFrame();
-    EXPECT_FALSE(hostsim::isMenuOpen("MessageBoxMenu"));
-}
-
-TEST_F(ResultsPageTurn, PageThatOpensLaterThanHalfASecondIsNotTheResultBox) {
-    search("a");
-    clock_.advance(600 * kMillisecond);
-    poll({kHotkey});
-    hostsim::stepFrame();
-    hostsim::passPromptSite(1, 2, 3, 4);
-    clock_.advance(500 * kMillisecond);
-    hostsim::processUiQueue();
-    EXPECT_FALSE(PluginState.resultsBoxOpen);
-    EXPECT_TRUE(pagesDropped());
-    poll({'0'});
-    EXPECT_TRUE(hostsim::focusRequests().empty());
 }
 
 TEST_F(ResultsPageTurn, HotkeyTurnsThePageUnderThePromptsDebounceAndInterval) {
@@ -277,17 +254,6 @@ TEST_F(ResultsPageTurn, SecondSearchWhilePagesRemainStartsFromItsOwnPages) {
     turnPage();
     EXPECT_EQ(boxTexts().size(), boxes);
     EXPECT_TRUE(hostsim::isMenuOpen("MessageBoxMenu"));
-}
-
-TEST_F(ResultsPageTurn, WithTheKeyOffThereIsNoHintAndTheHotkeyLeavesTheBoxAlone) {
-    Settings.pageResultsWithHotkey = false;
-    search("a");
-    EXPECT_TRUE(boxTexts().back().ends_with("\n\nFound 28 matches."));
-    const std::size_t messages = uiMessageCount();
-    turnPage();
-    EXPECT_EQ(uiMessageCount(), messages);
-    EXPECT_EQ(boxTexts().size(), 1u);
-    EXPECT_EQ(PluginState.resultKeys.size(), 10u);
 }
 
 }  // namespace
