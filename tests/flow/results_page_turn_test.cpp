@@ -246,14 +246,6 @@ TEST_F(ResultsPageTurn, SecondSearchWhilePagesRemainStartsFromItsOwnPages) {
     EXPECT_FALSE(boxTexts().back().starts_with(kPageTwoStart));
     turnPage();
     EXPECT_TRUE(boxTexts().back().starts_with(kPageTwoStart));
-
-    search("Thessa");  // seven lines: no hint, no pages
-    EXPECT_FALSE(boxTexts().back().ends_with(kHint));
-    EXPECT_TRUE(pagesDropped());
-    const std::size_t boxes = boxTexts().size();
-    turnPage();
-    EXPECT_EQ(boxTexts().size(), boxes);
-    EXPECT_TRUE(hostsim::isMenuOpen("MessageBoxMenu"));
 }
 
 }  // namespace
