@@ -11,6 +11,7 @@
 
 #include "flow/event_sinks.h"
 #include "flow_test_support.h"
+#include "hostsim/boot.h"
 #include "hostsim/engine_strings.h"
 #include "hostsim/events.h"
 #include "hostsim/menus.h"
@@ -82,6 +83,14 @@ struct TransitionRow {
 
 TEST_F(SinkHandlers, EachEventChangesExactlyItsRowOfState) {
     auto deliver = [](EventSourceKind kind) { return [kind] { hostsim::deliverTextInputEvent(kind); }; };
+    // Without the game's UI object every menu counts as closed, the star map too.
+    auto withoutUiObject = [](std::function<void()> action) {
+        return [action] {
+            hostsim::setUiObjectPresent(false);
+            action();
+            hostsim::setUiObjectPresent(true);
+        };
+    };
     const std::vector<TransitionRow> rows{
         {"star map opened", {}, kBusy, [] { hostsim::openMenu("GalaxyStarMapMenu"); }, {true, true, 111, -1, 3}},
         {"star map closed", {"GalaxyStarMapMenu"}, kBusy, [] { hostsim::closeMenu("GalaxyStarMapMenu"); }, kBusy},
@@ -133,6 +142,16 @@ TEST_F(SinkHandlers, EachEventChangesExactlyItsRowOfState) {
          kBusy,
          deliver(EventSourceKind::InputCanceled),
          {false, true, 111, 222, 3}},
+        {"editing started on the star map without the UI object",
+         {"GalaxyStarMapMenu", "TextInputMenu"},
+         {false, true, 111, 222, 3},
+         withoutUiObject(deliver(EventSourceKind::StartEditText)),
+         {false, true, 111, 222, 3}},
+        {"editing ended on the star map without the UI object",
+         {"GalaxyStarMapMenu", "TextInputMenu"},
+         kBusy,
+         withoutUiObject(deliver(EventSourceKind::EndEditText)),
+         {false, true, 111, 222, 3}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.event);
@@ -152,6 +171,7 @@ struct BoxOpenRow {
     bool starMapOpen;
     std::int64_t sinceResultsShown;
     bool becomesResultBox;
+    bool uiObjectPresent = true;
 };
 
 TEST_F(SinkHandlers, MessageBoxBecomesTheResultBoxOnlyOnTheStarMapWithinHalfASecond) {
@@ -161,13 +181,16 @@ TEST_F(SinkHandlers, MessageBoxBecomesTheResultBoxOnlyOnTheStarMapWithinHalfASec
         {"500,000,000 ns later on the star map", true, 500'000'000, false},
         {"600 ms later on the star map", true, 600 * kMillisecond, false},
         {"at once with the star map closed", false, 0, false},
+        {"at once on the star map without the UI object", true, 0, false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.when);
         arrange({}, {false, false, 0, 0, 3});
         if (row.starMapOpen) hostsim::openMenu("GalaxyStarMapMenu");
         PluginState.resultsShownAtNs = clock_.now() - row.sinceResultsShown;
+        hostsim::setUiObjectPresent(row.uiObjectPresent);
         hostsim::openMenu("MessageBoxMenu");
+        hostsim::setUiObjectPresent(true);
         EXPECT_EQ(PluginState.resultsBoxOpen, row.becomesResultBox);
         EXPECT_EQ(PluginState.resultKeys.size(), 3u);  // opening never touches the keys
     }

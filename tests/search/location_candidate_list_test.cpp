@@ -36,33 +36,51 @@ std::vector<std::string> tagsOf(const std::vector<ResultEntry>& entries) {
     return tags;
 }
 
-int g_forms[8];
+// Enough forms and names for the list's tables to grow several times in one round.
+constexpr int kFormCount = 600;
+int g_forms[kFormCount];
 
-ResultEntry candidate(int tag, int primary, const char* name, int target, const char* targetName, bool eligible) {
+ResultEntry candidate(int tag, int primary, std::string name, int target, std::string targetName, bool eligible) {
     ResultEntry e;
     e.auxName = std::to_string(tag);
     e.primaryForm = primary < 0 ? nullptr : &g_forms[primary];
-    e.primaryName = name;
+    e.primaryName = std::move(name);
     e.targetForm = target < 0 ? nullptr : &g_forms[target];
-    e.targetName = targetName;
+    e.targetName = std::move(targetName);
     e.keywordEligible = eligible;
     return e;
 }
 
+// Names from a pool: the first ones are the quirks (empty, letter case);
+// beyond them, distinct names.
+std::string pooledName(std::size_t index) {
+    const char* quirks[] = {"", "Dust Flats", "Keep", "keep"};
+    return index < 4 ? quirks[index] : "Site " + std::to_string(index);
+}
+std::string pooledTargetName(std::size_t index) {
+    const char* quirks[] = {"Ardent", "Moon", ""};
+    return index < 3 ? quirks[index] : "Body " + std::to_string(index);
+}
+
 TEST(LocationCandidateList, RandomCandidatesGiveTheSameListAsScanningEveryEntry) {
     std::mt19937_64 random(7);
-    const char* names[] = {"", "Dust Flats", "Keep", "keep"};
-    const char* targetNames[] = {"Ardent", "Moon", ""};
     for (int round = 0; round < 3000; ++round) {
-        const int formPool = 1 + round % 7;
-        const std::size_t length = 1 + round % 60;
+        // Most rounds crowd a few forms and names; every tenth spreads hundreds
+        // of each over hundreds of candidates, so that duplicates meet entries
+        // filed before the list's tables grew.
+        const bool wide = round % 10 == 9;
+        const int formPool = wide ? 100 + round % 400 : 1 + round % 7;
+        const int targetPool = wide ? 200 : 3;
+        const std::size_t namePool = wide ? 100 + round % 300 : 4;
+        const std::size_t targetNamePool = wide ? 150 : 3;
+        const std::size_t length = wide ? 200 + round % 400 : 1 + round % 60;
         std::vector<ResultEntry> scanned;
         LocationCandidateList list;
         for (std::size_t i = 0; i < length; ++i) {
             const int primary = static_cast<int>(random() % (formPool + 1)) - 1;
-            const int target = static_cast<int>(random() % 4) - 1;
-            const ResultEntry c = candidate(static_cast<int>(i), primary, names[random() % 4], target,
-                                            targetNames[random() % 3], random() % 2 == 0);
+            const int target = static_cast<int>(random() % (targetPool + 1)) - 1;
+            const ResultEntry c = candidate(static_cast<int>(i), primary, pooledName(random() % namePool), target,
+                                            pooledTargetName(random() % targetNamePool), random() % 2 == 0);
             const bool expected = offerByScan(scanned, c);
             ResultEntry copy = c;
             ASSERT_EQ(list.offer(std::move(copy)), expected) << "round " << round << " candidate " << i;

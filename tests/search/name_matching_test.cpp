@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <string>
 
@@ -210,6 +211,18 @@ TEST(NameMatching, RandomTextsAndNamesMatchAsTheStepsWrittenOut) {
         ASSERT_EQ(ours.firstMatchPos, reference.firstMatchPos) << "text '" << text << "' name '" << name << "'";
         ASSERT_EQ(ours.wordStartMatch, reference.wordStartMatch) << "text '" << text << "' name '" << name << "'";
         ASSERT_EQ(ours.keywordMatched, reference.keywordMatched) << "text '" << text << "' name '" << name << "'";
+    }
+}
+
+TEST(NameMatching, NameBytesLowerCaseAsTolowerDoesForEveryByteValue) {
+    // A term of the lower-cased bytes finds the name: capitals A to Z are found
+    // by their small letters, and every other byte only by itself.
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string name = {'#', static_cast<char>(byte), '#'};
+        const SplitSearchTerms terms = splitSearchText({'#', static_cast<char>(std::tolower(byte)), '#'});
+        MatchInfo info;
+        EXPECT_EQ(matchCandidateName(terms.lowered, info, name), MatchKind::Substring) << "byte " << byte;
+        EXPECT_EQ(info.firstMatchPos, 0) << "byte " << byte;
     }
 }
 
