@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "config/settings.h"
 #include "host/bindings.h"
 #include "hostsim/boot.h"
 #include "hostsim/galaxy.h"
@@ -23,6 +25,7 @@
 #include "search/host_layout.h"
 #include "search/host_lock_guard.h"
 #include "search/run_search.h"
+#include "state/plugin_state.h"
 
 using namespace lumora;
 
@@ -193,6 +196,57 @@ void runAgainstFloor(benchmark::State& state, const char* benchmarkName, const c
                      "/cold:" + std::to_string(state.range(1))] = median(ratios);
 }
 
+// The same search with bPageResultsWithHotkey off and on, in the same
+// iterations and in alternating order: what keeping the later pages costs.
+// As in the game, the search with the key on starts with the pages of the
+// one before it to drop, and the search with it off with none. The ratio is
+// the median of the iterations' on/off ratios. Args: form count, cold caches.
+void runPagingOnAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0;
+    ResultPagesRecord previousPages;
+    auto searchWithPaging = [&](bool on) {
+        // Outside the timing: the shared state as the game would hold it.
+        if (on) PluginState.resultPages = std::move(previousPages);
+        else PluginState.resultPages = {};
+        Settings.pageResultsWithHotkey = on;
+        const double seconds = secondsOf(cold, [&] { runSearch(searchText); });
+        if (on) previousPages = std::move(PluginState.resultPages);
+        return seconds;
+    };
+    searchWithPaging(true);
+    // Lines kept for later pages (0: the first page held them all).
+    state.counters["kept_lines"] =
+        static_cast<double>(previousPages.locations.sources.size() + previousPages.planets.sources.size());
+    double offSeconds = 0, onSeconds = 0;
+    std::vector<double> ratios;
+    bool offFirst = true;
+    for (auto _ : state) {
+        hostsim::clearUiRecords();
+        double off = 0, on = 0;
+        if (offFirst) {
+            off = searchWithPaging(false);
+            on = searchWithPaging(true);
+        } else {
+            on = searchWithPaging(true);
+            off = searchWithPaging(false);
+        }
+        offFirst = !offFirst;
+        offSeconds += off;
+        onSeconds += on;
+        ratios.push_back(on / off);
+        state.SetIterationTime(on);
+    }
+    Settings.pageResultsWithHotkey = false;
+    PluginState.resultPages = {};
+    const double n = static_cast<double>(state.iterations());
+    state.counters["off_ms"] = offSeconds / n * 1e3;
+    state.counters["on_ms"] = onSeconds / n * 1e3;
+    state.counters["on_over_off"] = median(ratios);
+    measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
+                     "/cold:" + std::to_string(state.range(1))] = median(ratios);
+}
+
 // The walk alone: every slot's form asked for its type code, nothing else;
 // with and without asking for the forms' memory ahead of time.
 std::size_t bareWalk(bool prefetch) {
@@ -218,6 +272,13 @@ void BM_BareWalk(benchmark::State& state) {
 void BM_SelectiveSearch(benchmark::State& state) { runAgainstFloor(state, "BM_SelectiveSearch", "Nyxdri"); }
 void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "BM_OneLetterSearch", "a"); }
 
+void BM_SelectivePagingOnVsOff(benchmark::State& state) {
+    runPagingOnAgainstOff(state, "BM_SelectivePagingOnVsOff", "Nyxdri");
+}
+void BM_OneLetterPagingOnVsOff(benchmark::State& state) {
+    runPagingOnAgainstOff(state, "BM_OneLetterPagingOnVsOff", "a");
+}
+
 void configure(benchmark::internal::Benchmark* b) {
     for (std::int64_t forms : {100'000, 1'000'000})
         for (std::int64_t cold : {0, 1}) b->Args({forms, cold});
@@ -237,10 +298,16 @@ constexpr RatioTarget kRatioTargets[] = {
     {"one-letter search", "BM_OneLetterSearch/forms:1000000/cold:1", 1.30},
 };
 
-void printRatioTable() {
-    std::printf("\nSearch time over the host-call floor, 1,000,000 forms, cold caches\n");
+// Keeping the later pages may cost the search this much more than with the
+// key off.
+constexpr RatioTarget kPagingTargets[] = {
+    {"selective search", "BM_SelectivePagingOnVsOff/forms:1000000/cold:1", 1.05},
+    {"one-letter search", "BM_OneLetterPagingOnVsOff/forms:1000000/cold:1", 1.05},
+};
+
+void printRatioRows(std::span<const RatioTarget> targets) {
     std::printf("%-20s %8s %8s  %s\n", "search", "ratio", "target", "verdict");
-    for (const RatioTarget& target : kRatioTargets) {
+    for (const RatioTarget& target : targets) {
         const auto& ratios = measuredRatios();
         const auto found = ratios.find(target.benchmark);
         if (found == ratios.end()) {
@@ -250,6 +317,15 @@ void printRatioTable() {
         std::printf("%-20s %7.3fx %7.2fx  %s\n", target.search, found->second, target.limit,
                     found->second <= target.limit ? "met" : "MISSED");
     }
+}
+
+void printRatioTable() {
+    std::printf("\nSearch time over the host-call floor, 1,000,000 forms, cold caches\n");
+    printRatioRows(kRatioTargets);
+    std::printf(
+        "\nSearch time with bPageResultsWithHotkey=1 over the same search with it off, 1,000,000 forms, "
+        "cold caches\n");
+    printRatioRows(kPagingTargets);
 }
 
 }  // namespace
@@ -262,6 +338,18 @@ BENCHMARK(BM_BareWalk)
     ->MinTime(0.5);
 BENCHMARK(BM_SelectiveSearch)->Apply(configure);
 BENCHMARK(BM_OneLetterSearch)->Apply(configure);
+BENCHMARK(BM_SelectivePagingOnVsOff)
+    ->Args({1'000'000, 1})
+    ->ArgNames({"forms", "cold"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+BENCHMARK(BM_OneLetterPagingOnVsOff)
+    ->Args({1'000'000, 1})
+    ->ArgNames({"forms", "cold"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -8,6 +8,7 @@ namespace lumora {
 namespace {
 
 constexpr const char* kLanguageBaseName = "LumoraSearchEngineLang";
+constexpr const char* kNextPageHintKey = "sNextPageHint";
 
 struct LanguageKey {
     const char* key;
@@ -47,6 +48,10 @@ void loadLanguageFile() {
             UiTexts.*entry.field = std::move(text);
         }
     }
+    // Not among the keys above: a missing or empty hint keeps its default and
+    // the file keeps the keys it has.
+    std::string hint = readProfileString(kLanguageBaseName, kProfileSection, kNextPageHintKey, "");
+    if (!hint.empty()) UiTexts.nextPageHint = std::move(hint);
 }
 
 }  // namespace lumora

@@ -1,5 +1,5 @@
 #pragma once
-// The plugin's two user settings, read from the settings file once at start-up.
+// The plugin's user settings, read from the settings file once at start-up.
 #include <cstdint>
 
 namespace lumora {
@@ -7,6 +7,9 @@ namespace lumora {
 struct SettingsRecord {
     std::uint32_t textInputMenuHotkey = 0x51;  // Windows virtual-key code, the Q key by default
     bool skipNonStarMapVisibleMapMarkers = true;
+    // The hotkey turns an open results box to its next ten lines. Opt-in: a
+    // missing key is not written back.
+    bool pageResultsWithHotkey = false;
 };
 
 extern SettingsRecord Settings;

@@ -16,6 +16,7 @@ constexpr const char* kHotkeyDefaultText = "0x51";
 constexpr std::uint32_t kDefaultHotkey = 0x51;
 constexpr const char* kSkipMarkersKey = "bSkipNonStarMapVisibleMapMarkers";
 constexpr const char* kSkipMarkersDefaultText = "1";
+constexpr const char* kPageResultsKey = "bPageResultsWithHotkey";
 
 std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kProfileSection, key, ""); }
 
@@ -47,6 +48,9 @@ void loadSettingsFile() {
     } else {
         Settings.skipNonStarMapVisibleMapMarkers = skipMarkersText == "1";
     }
+
+    // Read but never written: a settings file without the key stays as it is.
+    Settings.pageResultsWithHotkey = readSetting(kPageResultsKey) == "1";
 }
 
 }  // namespace lumora

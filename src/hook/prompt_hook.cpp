@@ -6,6 +6,7 @@
 #include "base/entry_guard.h"
 #include "base/patch_code_bytes.h"
 #include "config/ui_texts.h"
+#include "flow/results_page_turn.h"
 #include "hook/search_hooks.h"
 #include "state/plugin_state.h"
 
@@ -44,6 +45,7 @@ namespace {
 void openRequestedPrompt() {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;  // the request stays pending for a later frame
+    if (PluginState.resultPages.turn != PageTurn::None) showRequestedResultsPage();
     if (!PluginState.promptRequested) return;
     // A failed attempt, an exception included, drops the request like any other.
     struct ClearRequest {

@@ -15,6 +15,7 @@
 #include "search/host_lock_guard.h"
 #include "search/message_box.h"
 #include "search/result_ordering.h"
+#include "search/result_pages.h"
 #include "search/results_listing.h"
 #include "search/search_messages.h"
 #include "state/clock.h"
@@ -44,6 +45,11 @@ ResolvedSearchForms resolveSearchForms() {
 }  // namespace
 
 void runSearch(std::string text) {
+    {
+        // Whatever this search shows, the pages of the one before are gone.
+        std::lock_guard state(PluginState.mutex);
+        PluginState.resultPages = {};
+    }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
@@ -65,6 +71,7 @@ void runSearch(std::string text) {
 
     CollectedCandidates collected;
     std::optional<ResultsListing> listing;
+    ResultPagesRecord laterPages;
     try {
         collectLocationCandidates(terms.lowered, forms, Settings.skipNonStarMapVisibleMapMarkers, collected);
         // The game must never see an exception: one out of the planet walk,
@@ -75,6 +82,8 @@ void runSearch(std::string text) {
             std::vector<ResultEntry> inCollectionOrder = collected.entries;
             orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
             listing = buildResultsListing(collected.entries, inCollectionOrder, terms, text, countParts, UiTexts);
+            if (Settings.pageResultsWithHotkey)
+                laterPages = keepLaterPages(collected.entries, inCollectionOrder, *listing, UiTexts);
         }
     } catch (...) {
         collected.entries.clear();
@@ -89,6 +98,7 @@ void runSearch(std::string text) {
     {
         std::lock_guard state(PluginState.mutex);
         PluginState.resultKeys = std::move(listing->keys);
+        PluginState.resultPages = std::move(laterPages);
         PluginState.resultsShownAtNs = NowNs();
     }
     showMessageBox(UiTexts.searchResults, listing->text);

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "state/result_pages.h"
+
 namespace lumora {
 
 struct ResultKey {
@@ -40,6 +42,7 @@ struct PluginStateRecord {
     std::int64_t lastKeyPollAtNs = 0;
     std::int64_t lastPromptRequestAtNs = 0;
     ResultKeyMap resultKeys;
+    ResultPagesRecord resultPages;  // stays empty unless bPageResultsWithHotkey is on
 };
 
 extern PluginStateRecord PluginState;
