@@ -169,7 +169,8 @@ std::uint8_t* otherModBlock(SiteCodeRecord& r) {
 
 // An address in the nearest free region below the other mod's block.
 std::uintptr_t unmappedTarget(SiteCodeRecord& r) {
-    const std::uintptr_t granule = freeGranuleBelow(reinterpret_cast<std::uintptr_t>(otherModBlock(r)), lowestReachable());
+    const std::uintptr_t granule =
+        freeGranuleBelow(reinterpret_cast<std::uintptr_t>(otherModBlock(r)), lowestReachable());
     if (granule == 0) throw std::runtime_error("no unmapped memory within reach below the image");
     return granule + kGranule / 2;
 }
@@ -292,7 +293,8 @@ void siteCodeBeforePluginLoad() {
         s.beforeLoad = readSite(site);
         if (s.code != SiteCode::UnreadablePage) continue;
         s.madeUnreadable = VirtualProtect(at(siteOffset(site)), 5, PAGE_NOACCESS, &s.protectionBeforeLoad) != 0;
-        if (!s.madeUnreadable) recordViolation(std::string(siteName(site)) + " site: its page cannot be made unreadable");
+        if (!s.madeUnreadable)
+            recordViolation(std::string(siteName(site)) + " site: its page cannot be made unreadable");
     }
 }
 

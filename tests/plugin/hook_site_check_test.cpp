@@ -46,8 +46,7 @@ const SiteCase kCases[] = {
     {"prompt_not_a_call", CallSite::Prompt, SiteCode::Garbage, QueryTwist::None, Outcome::Refused},
     {"capture_not_a_call", CallSite::Capture, SiteCode::Garbage, QueryTwist::None, Outcome::Refused},
     {"prompt_other_game_function", CallSite::Prompt, SiteCode::OtherGameFunction, QueryTwist::None, Outcome::Refused},
-    {"capture_other_game_function", CallSite::Capture, SiteCode::OtherGameFunction, QueryTwist::None,
-     Outcome::Refused},
+    {"capture_other_game_function", CallSite::Capture, SiteCode::OtherGameFunction, QueryTwist::None, Outcome::Refused},
     {"prompt_unmapped_target", CallSite::Prompt, SiteCode::UnmappedTarget, QueryTwist::None, Outcome::Refused},
     {"capture_unmapped_target", CallSite::Capture, SiteCode::UnmappedTarget, QueryTwist::None, Outcome::Refused},
     {"prompt_non_executable_target", CallSite::Prompt, SiteCode::NonExecutableTarget, QueryTwist::None,
@@ -92,19 +91,19 @@ void twistQueries(QueryTwist twist, CallSite site) {
     if (twist == QueryTwist::None) return;
     const auto stub = reinterpret_cast<std::uintptr_t>(hostsim::otherModHook(site));
     const auto siteAddress = reinterpret_cast<std::uintptr_t>(hostsim::at(hostsim::siteOffset(site)));
-    win32layer::setVirtualQueryOverride(
-        [twist, stub, siteAddress](LPCVOID address, MEMORY_BASIC_INFORMATION* info) -> SIZE_T {
-            const auto a = reinterpret_cast<std::uintptr_t>(address);
-            if (twist == QueryTwist::SiteUnanswered && a == siteAddress) {
-                SetLastError(ERROR_INVALID_PARAMETER);
-                return 0;
-            }
-            const SIZE_T size = win32layer::realVirtualQuery(address, info);
-            if (a != stub) return size;
-            if (twist == QueryTwist::TargetReserved) info->State = MEM_RESERVE;
-            if (twist == QueryTwist::TargetGuarded) info->Protect = PAGE_EXECUTE_READ | PAGE_GUARD;
-            return size;
-        });
+    win32layer::setVirtualQueryOverride([twist, stub, siteAddress](LPCVOID address,
+                                                                   MEMORY_BASIC_INFORMATION* info) -> SIZE_T {
+        const auto a = reinterpret_cast<std::uintptr_t>(address);
+        if (twist == QueryTwist::SiteUnanswered && a == siteAddress) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        const SIZE_T size = win32layer::realVirtualQuery(address, info);
+        if (a != stub) return size;
+        if (twist == QueryTwist::TargetReserved) info->State = MEM_RESERVE;
+        if (twist == QueryTwist::TargetGuarded) info->Protect = PAGE_EXECUTE_READ | PAGE_GUARD;
+        return size;
+    });
 }
 
 class HookSiteCheck : public lumora_test::SimulatedGameTest, public testing::WithParamInterface<SiteCase> {
