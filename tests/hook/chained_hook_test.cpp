@@ -29,9 +29,9 @@ constexpr std::int64_t kEditEnded = 9'000'000'000;
 struct ChainCase {
     const char* name;
     CallSite site;
-    bool promptRequested;             // prompt site
-    const char* text;                 // capture site
-    std::int64_t sinceEditEnded;      // capture site
+    bool promptRequested;           // prompt site
+    const char* text;               // capture site
+    std::int64_t sinceEditEnded;    // capture site
     std::vector<GameEvent> events;  // what the game saw, in order (boxes are noted apart)
     bool searched;                  // the search's box came, before the chained call
     bool mutexFreeAtGameCall;       // capture site: the plugin's lock released before its call
@@ -43,10 +43,22 @@ const char kWord[] = "Thessa";
 
 const ChainCase kCases[] = {
     {"prompt_not_requested", CallSite::Prompt, false, nullptr, 0, {GameEvent::PromptTarget}, false, false},
-    {"prompt_requested", CallSite::Prompt, true, nullptr, 0, {GameEvent::PromptTarget, GameEvent::OpenTextInputMenu},
-     false, false},
+    {"prompt_requested",
+     CallSite::Prompt,
+     true,
+     nullptr,
+     0,
+     {GameEvent::PromptTarget, GameEvent::OpenTextInputMenu},
+     false,
+     false},
     // The box's text, then the site's text.
-    {"capture_within_window", CallSite::Capture, false, kEmptyText, 10, {GameEvent::Create, GameEvent::Create}, true,
+    {"capture_within_window",
+     CallSite::Capture,
+     false,
+     kEmptyText,
+     10,
+     {GameEvent::Create, GameEvent::Create},
+     true,
      true},
     {"capture_after_window", CallSite::Capture, false, kWord, 50'000'000, {GameEvent::Create}, false, false},
     {"capture_null_text", CallSite::Capture, false, nullptr, 10, {GameEvent::Create}, false, true},
