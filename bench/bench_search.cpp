@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "search/host_layout.h"
 #include "search/host_lock_guard.h"
 #include "search/run_search.h"
+#include "state/plugin_state.h"
 
 using namespace lumora;
 
@@ -194,40 +196,53 @@ void runAgainstFloor(benchmark::State& state, const char* benchmarkName, const c
                      "/cold:" + std::to_string(state.range(1))] = median(ratios);
 }
 
-// Args: form count, cold caches (0/1). The same search with an addition off
-// and on, one after the other in each iteration; the ratio is the median of
-// the iterations' on/off ratios. `boxStart` is how the box with the addition
-// on must begin, so that the measured search does the work it is meant to.
-void runAdditionAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText,
-                           bool SettingsRecord::*key, const char* boxStart) {
+// The same search with bPageResultsWithHotkey off and on, in the same
+// iterations and in alternating order: what keeping the later pages costs.
+// As in the game, the search with the key on starts with the pages of the
+// one before it to drop, and the search with it off with none. The ratio is
+// the median of the iterations' on/off ratios. Args: form count, cold caches.
+void runPagingOnAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText) {
     useGalaxyOf(static_cast<std::size_t>(state.range(0)));
     const bool cold = state.range(1) != 0;
-    Settings.*key = true;
-    hostsim::clearUiRecords();
-    runSearch(searchText);
-    Settings.*key = false;
-    const auto boxes = hostsim::gameMessageBoxes();
-    if (boxes.size() != 1 || boxes[0].text.rfind(boxStart, 0) != 0) {
-        state.SkipWithError("the search with the addition on did not show the box it is measured for");
-        return;
-    }
+    ResultPagesRecord previousPages;
+    auto searchWithPaging = [&](bool on) {
+        // Outside the timing: the shared state as the game would hold it.
+        if (on) PluginState.resultPages = std::move(previousPages);
+        else PluginState.resultPages = {};
+        Settings.pageResultsWithHotkey = on;
+        const double seconds = secondsOf(cold, [&] { runSearch(searchText); });
+        if (on) previousPages = std::move(PluginState.resultPages);
+        return seconds;
+    };
+    searchWithPaging(true);
+    // Lines kept for later pages (0: the first page held them all).
+    state.counters["kept_lines"] =
+        static_cast<double>(previousPages.locations.sources.size() + previousPages.planets.sources.size());
     double offSeconds = 0, onSeconds = 0;
     std::vector<double> ratios;
+    bool offFirst = true;
     for (auto _ : state) {
         hostsim::clearUiRecords();
-        const double off = secondsOf(cold, [&] { runSearch(searchText); });
-        Settings.*key = true;
-        const double on = secondsOf(cold, [&] { runSearch(searchText); });
-        Settings.*key = false;
+        double off = 0, on = 0;
+        if (offFirst) {
+            off = searchWithPaging(false);
+            on = searchWithPaging(true);
+        } else {
+            on = searchWithPaging(true);
+            off = searchWithPaging(false);
+        }
+        offFirst = !offFirst;
         offSeconds += off;
         onSeconds += on;
         ratios.push_back(on / off);
         state.SetIterationTime(on);
     }
+    Settings.pageResultsWithHotkey = false;
+    PluginState.resultPages = {};
     const double n = static_cast<double>(state.iterations());
     state.counters["off_ms"] = offSeconds / n * 1e3;
     state.counters["on_ms"] = onSeconds / n * 1e3;
-    state.counters["ratio_to_off"] = median(ratios);
+    state.counters["on_over_off"] = median(ratios);
     measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
                      "/cold:" + std::to_string(state.range(1))] = median(ratios);
 }
@@ -257,19 +272,76 @@ void BM_BareWalk(benchmark::State& state) {
 void BM_SelectiveSearch(benchmark::State& state) { runAgainstFloor(state, "BM_SelectiveSearch", "Nyxdri"); }
 void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "BM_OneLetterSearch", "a"); }
 
+// The same search with an addition's key off and on, in the same iterations
+// and in alternating order. The ratio is the median of the iterations' on/off
+// ratios. `boxStart` is how the box with the key on must begin, so that the
+// search measured does the work it is meant to. Args: form count, cold caches.
+void runAdditionOnAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText,
+                             bool SettingsRecord::*key, const char* boxStart) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0;
+    auto searchWithKey = [&](bool on) {
+        Settings.*key = on;
+        const double seconds = secondsOf(cold, [&] { runSearch(searchText); });
+        Settings.*key = false;
+        return seconds;
+    };
+    hostsim::clearUiRecords();
+    searchWithKey(true);
+    const auto boxes = hostsim::gameMessageBoxes();
+    if (boxes.size() != 1 || boxes[0].text.rfind(boxStart, 0) != 0) {
+        state.SkipWithError("the search with the key on did not show the box it is measured for");
+        return;
+    }
+    double offSeconds = 0, onSeconds = 0;
+    std::vector<double> ratios;
+    bool offFirst = true;
+    for (auto _ : state) {
+        hostsim::clearUiRecords();
+        double off = 0, on = 0;
+        if (offFirst) {
+            off = searchWithKey(false);
+            on = searchWithKey(true);
+        } else {
+            on = searchWithKey(true);
+            off = searchWithKey(false);
+        }
+        offFirst = !offFirst;
+        offSeconds += off;
+        onSeconds += on;
+        ratios.push_back(on / off);
+        state.SetIterationTime(on);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["off_ms"] = offSeconds / n * 1e3;
+    state.counters["on_ms"] = onSeconds / n * 1e3;
+    state.counters["on_over_off"] = median(ratios);
+    measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
+                     "/cold:" + std::to_string(state.range(1))] = median(ratios);
+}
+
 // A typing slip of a generated name that no name holds: close names come from
 // all over the galaxy, so the walk gathers them to its end.
 constexpr const char* kNoMatchText = "Kalorvke";
 
-void BM_NoMatchCloseNames(benchmark::State& state) {
-    runAdditionAgainstOff(state, "BM_NoMatchCloseNames", kNoMatchText, &SettingsRecord::suggestSimilarNames,
-                          "No matches.\n\nClose names:\n");
+void BM_NoMatchCloseNamesOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_NoMatchCloseNamesOnVsOff", kNoMatchText, &SettingsRecord::suggestSimilarNames,
+                            "No matches.\n\nClose names:\n");
 }
-void BM_SelectiveCloseNames(benchmark::State& state) {
-    runAdditionAgainstOff(state, "BM_SelectiveCloseNames", "Nyxdri", &SettingsRecord::suggestSimilarNames, "Search: ");
+void BM_SelectiveCloseNamesOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_SelectiveCloseNamesOnVsOff", "Nyxdri", &SettingsRecord::suggestSimilarNames,
+                            "Search: ");
 }
-void BM_SelectiveFolded(benchmark::State& state) {
-    runAdditionAgainstOff(state, "BM_SelectiveFolded", "Nyxdri", &SettingsRecord::foldAccentedLetters, "Search: ");
+void BM_SelectiveFoldedOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_SelectiveFoldedOnVsOff", "Nyxdri", &SettingsRecord::foldAccentedLetters,
+                            "Search: ");
+}
+
+void BM_SelectivePagingOnVsOff(benchmark::State& state) {
+    runPagingOnAgainstOff(state, "BM_SelectivePagingOnVsOff", "Nyxdri");
+}
+void BM_OneLetterPagingOnVsOff(benchmark::State& state) {
+    runPagingOnAgainstOff(state, "BM_OneLetterPagingOnVsOff", "a");
 }
 
 void configure(benchmark::internal::Benchmark* b) {
@@ -278,26 +350,16 @@ void configure(benchmark::internal::Benchmark* b) {
     b->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }
 
+// The on/off comparisons: a million forms, cold caches.
+void configureOnVsOff(benchmark::internal::Benchmark* b) {
+    b->Args({1'000'000, 1})->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+}
+
 struct RatioTarget {
     const char* search;
     const char* benchmark;
     double limit;
 };
-
-void printRatioTable(const char* heading, const char* against, const RatioTarget* targets, std::size_t count) {
-    std::printf("\n%s\n", heading);
-    std::printf("%-28s %8s %8s  %s\n", against, "ratio", "target", "verdict");
-    const auto& ratios = measuredRatios();
-    for (const RatioTarget* target = targets; target != targets + count; ++target) {
-        const auto found = ratios.find(target->benchmark);
-        if (found == ratios.end()) {
-            std::printf("%-28s %8s %7.2fx  %s\n", target->search, "-", target->limit, "not run");
-            continue;
-        }
-        std::printf("%-28s %7.3fx %7.2fx  %s\n", target->search, found->second, target->limit,
-                    found->second <= target->limit ? "met" : "MISSED");
-    }
-}
 
 // The targets: at a million scattered forms with cold caches, the search may
 // add this much to what the game's own calls cost.
@@ -306,12 +368,55 @@ constexpr RatioTarget kRatioTargets[] = {
     {"one-letter search", "BM_OneLetterSearch/forms:1000000/cold:1", 1.30},
 };
 
-// The additions, each against the same search with its key off.
-constexpr RatioTarget kAdditionTargets[] = {
-    {"no match, close names", "BM_NoMatchCloseNames/forms:1000000/cold:1", 1.50},
-    {"selective, close names", "BM_SelectiveCloseNames/forms:1000000/cold:1", 1.05},
-    {"selective, folded letters", "BM_SelectiveFolded/forms:1000000/cold:1", 1.25},
+// Keeping the later pages may cost the search this much more than with the
+// key off.
+constexpr RatioTarget kPagingTargets[] = {
+    {"selective search", "BM_SelectivePagingOnVsOff/forms:1000000/cold:1", 1.05},
+    {"one-letter search", "BM_OneLetterPagingOnVsOff/forms:1000000/cold:1", 1.05},
 };
+
+// Close names may cost a search that matches nothing this much more than with
+// the key off, and a search with matches this much.
+constexpr RatioTarget kCloseNamesTargets[] = {
+    {"no-match search", "BM_NoMatchCloseNamesOnVsOff/forms:1000000/cold:1", 1.50},
+    {"selective search", "BM_SelectiveCloseNamesOnVsOff/forms:1000000/cold:1", 1.05},
+};
+
+// Folding accented letters may cost a search this much more.
+constexpr RatioTarget kFoldingTargets[] = {
+    {"selective search", "BM_SelectiveFoldedOnVsOff/forms:1000000/cold:1", 1.25},
+};
+
+void printRatioRows(std::span<const RatioTarget> targets) {
+    std::printf("%-20s %8s %8s  %s\n", "search", "ratio", "target", "verdict");
+    for (const RatioTarget& target : targets) {
+        const auto& ratios = measuredRatios();
+        const auto found = ratios.find(target.benchmark);
+        if (found == ratios.end()) {
+            std::printf("%-20s %8s %7.2fx  %s\n", target.search, "-", target.limit, "not run");
+            continue;
+        }
+        std::printf("%-20s %7.3fx %7.2fx  %s\n", target.search, found->second, target.limit,
+                    found->second <= target.limit ? "met" : "MISSED");
+    }
+}
+
+void printRatioTable() {
+    std::printf("\nSearch time over the host-call floor, 1,000,000 forms, cold caches\n");
+    printRatioRows(kRatioTargets);
+    std::printf(
+        "\nSearch time with bPageResultsWithHotkey=1 over the same search with it off, 1,000,000 forms, "
+        "cold caches\n");
+    printRatioRows(kPagingTargets);
+    std::printf(
+        "\nSearch time with bSuggestSimilarNames=1 over the same search with it off, 1,000,000 forms, cold "
+        "caches\n");
+    printRatioRows(kCloseNamesTargets);
+    std::printf(
+        "\nSearch time with bFoldAccentedLetters=1 over the same search with it off, 1,000,000 forms, cold "
+        "caches\n");
+    printRatioRows(kFoldingTargets);
+}
 
 }  // namespace
 
@@ -323,18 +428,17 @@ BENCHMARK(BM_BareWalk)
     ->MinTime(0.5);
 BENCHMARK(BM_SelectiveSearch)->Apply(configure);
 BENCHMARK(BM_OneLetterSearch)->Apply(configure);
-BENCHMARK(BM_NoMatchCloseNames)->Apply(configure);
-BENCHMARK(BM_SelectiveCloseNames)->Apply(configure);
-BENCHMARK(BM_SelectiveFolded)->Apply(configure);
+BENCHMARK(BM_SelectivePagingOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_OneLetterPagingOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_NoMatchCloseNamesOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_SelectiveCloseNamesOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_SelectiveFoldedOnVsOff)->Apply(configureOnVsOff);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    printRatioTable("Search time over the host-call floor, 1,000,000 forms, cold caches", "search", kRatioTargets,
-                    std::size(kRatioTargets));
-    printRatioTable("Additions over the same search with the key off, 1,000,000 forms, cold caches", "search",
-                    kAdditionTargets, std::size(kAdditionTargets));
+    printRatioTable();
     return 0;
 }

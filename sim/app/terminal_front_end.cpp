@@ -24,6 +24,7 @@ const char* const kWelcome =
     "  q            press the search hotkey (wait a second after opening the map)\n"
     "  <text>       while the prompt is open: your search, Enter confirms\n"
     "  0-9, k0-k9   while the results box is open: choose a line (top row, keypad)\n"
+    "  q            while the box ends in \"Press the search hotkey for more.\": the next ten lines\n"
     "  Enter        while a box is open: OK\n"
     "  search TEXT  all of the above in one go (\"thessa--ship\": Thessa, but not ship)\n"
     "  help         every command;  quit  ends the session (or Ctrl-D)\n";
@@ -35,7 +36,8 @@ ScreenState screenOf(const Session& session) {
 
 std::string promptFor(const ScreenState& screen, int hotkey) {
     if (screen.textInputOpen) return "search text (Enter confirms, /esc cancels) > ";
-    if (screen.messageBoxOpen) return "message box: digit or k+digit chooses, Enter is OK > ";
+    if (screen.messageBoxOpen)
+        return "message box: digit or k+digit chooses, " + keyName(hotkey) + " shows more, Enter is OK > ";
     std::string where = screen.starMapOpen ? "star map" : "no menu";
     if (screen.consoleOpen) where += ", console";
     if (screen.starMapOpen) return "[" + where + "] " + keyName(hotkey) + ": search hotkey, help > ";
@@ -59,6 +61,9 @@ int runTerminalSession(const DemoOptions& options) {
     std::FILE* out = session.output();
     printer.printRaw(out, kWelcome);
     printer.printRaw(out, "\nThe game's folder is " + session.workFolder() + "\n\n");
+    // A fresh game folder gets results pages turned on, so the hotkey shows
+    // what a box had no room for; a folder of the player's keeps its settings.
+    if (options.workdir.empty()) session.setIniValue("settings", "bPageResultsWithHotkey", "1");
     session.start();
     std::this_thread::sleep_for(100ms);
     printer.printRaw(out, "\n");

@@ -5,6 +5,7 @@
 #include "hostsim/game_code.h"
 #include "hostsim/image.h"
 #include "hostsim/offsets.h"
+#include "hostsim/site_code.h"
 #include "hostsim/transcript.h"
 
 namespace hostsim {
@@ -36,8 +37,17 @@ using CaptureRoutine = void*(SIM_ABI*)(EngineStringHandle*, const char*, std::ui
 struct PromptTargetSeen {
     unsigned calls = 0;
     std::uint64_t args[4] = {};
+    std::uint64_t otherModHookRuns = 0;  // when the target was called
 };
 thread_local PromptTargetSeen promptTargetSeen;
+
+// The capture pass under way on this thread: the handle its call fills, and
+// the other mod's hook runs when the game's function was called for it.
+struct CaptureSiteSeen {
+    const EngineStringHandle* handle = nullptr;
+    std::uint64_t otherModHookRuns = 0;
+};
+thread_local CaptureSiteSeen captureSiteSeen;
 
 // A value no string handle has: the game's handle before the call fills it.
 EngineStringHandle const kUnfilledHandle = reinterpret_cast<EngineStringHandle>(std::uintptr_t{0x1});
@@ -64,10 +74,21 @@ SIM_ABI std::uint64_t promptHookTarget(std::uint64_t a, std::uint64_t b, std::ui
     promptTargetSeen.args[1] = b;
     promptTargetSeen.args[2] = c;
     promptTargetSeen.args[3] = d;
+    promptTargetSeen.otherModHookRuns = otherModHookRuns(CallSite::Prompt);
     return promptTargetResult(a, b, c, d);
 }
 
+void noteEngineStringCreate(const EngineStringHandle* out) {
+    if (out != nullptr && out == captureSiteSeen.handle)
+        captureSiteSeen.otherModHookRuns = otherModHookRuns(CallSite::Capture);
+}
+
 PromptSitePass passPromptSite(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
+    if (!passRunsSiteCode(CallSite::Prompt)) {
+        checkPlacedBytes(CallSite::Prompt);
+        return {};
+    }
+    const std::uint64_t runsBefore = otherModHookRuns(CallSite::Prompt);
     promptTargetSeen = {};
     auto routine = reinterpret_cast<PromptRoutine>(promptRoutine());
     PromptSitePass pass;
@@ -82,18 +103,30 @@ PromptSitePass passPromptSite(std::uint64_t a, std::uint64_t b, std::uint64_t c,
         recordViolation("prompt site: HostCall_PromptHookTarget received changed arguments");
     else if (pass.returned != promptTargetResult(a, b, c, d))
         recordViolation("prompt site: the target's result did not come back through the site");
+    checkOtherModHookPass(CallSite::Prompt, runsBefore, promptTargetSeen.otherModHookRuns);
     return pass;
 }
 
 CaptureSitePass passCaptureSite(const char* text, std::uint8_t flag) {
+    CaptureSitePass pass;
+    if (!passRunsSiteCode(CallSite::Capture)) {
+        checkPlacedBytes(CallSite::Capture);
+        return pass;
+    }
     EngineStringHandle handle = kUnfilledHandle;
     auto routine = reinterpret_cast<CaptureRoutine>(captureRoutine());
+    const std::uint64_t runsBefore = otherModHookRuns(CallSite::Capture);
+    captureSiteSeen = {&handle, 0};
     // The game passes the flag as a byte; the rest of the register is whatever
     // it held before.
     const std::uint64_t flagRegister = 0x5A5A5A5A5A5A5A00ull | flag;
     routine(&handle, text, flagRegister);
+    const std::uint64_t runsAtGameCall = captureSiteSeen.otherModHookRuns;
+    captureSiteSeen = {};
+    if (siteCode(CallSite::Capture) == SiteCode::HookedByOther &&
+        checkOtherModHookPass(CallSite::Capture, runsBefore, runsAtGameCall))
+        recordTranscriptLine("other mod: hook at the capture site ran before the game's function");
 
-    CaptureSitePass pass;
     if (handle == kUnfilledHandle) {
         recordViolation("capture site: no string was made for the text");
         return pass;

@@ -1,5 +1,6 @@
 #include "hostsim/engine_strings.h"
 
+#include "hostsim/call_sites.h"
 #include "hostsim/forms.h"
 #include "hostsim/game_code.h"
 #include "hostsim/transcript.h"
@@ -110,6 +111,7 @@ void throwFromEngineStringCreates(std::uint32_t count) { createsToFail.store(cou
 
 SIM_ABI void* createEngineString(EngineStringHandle* out, const char* text, std::uint8_t flag) {
     GameCodeScope gameCode;
+    noteEngineStringCreate(out);
     if (takeCreateFailure()) throw HostFault{0};
     if (out == nullptr) {
         recordViolation("EngineString_Create called with a null output handle");

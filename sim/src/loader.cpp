@@ -5,6 +5,7 @@
 
 #include "hostsim/game_code.h"
 #include "hostsim/offsets.h"
+#include "hostsim/site_code.h"
 #include "hostsim/transcript.h"
 
 namespace hostsim {
@@ -78,7 +79,9 @@ PluginLoadOutcome loadPlugin(const PluginDescriptorRecord* descriptor, PluginLoa
     }
     outcome.descriptorAccepted = true;
     outcome.loadCalled = true;
+    siteCodeBeforePluginLoad();
     outcome.loadReturned = load(&theLoaderInterface);
+    siteCodeAfterPluginLoad(outcome.loadReturned);
     recordTranscriptLine(std::string("loader: ObrixPlugin_Load returned ") + (outcome.loadReturned ? "true" : "false"));
     return outcome;
 }

@@ -29,6 +29,7 @@ const LanguageKey kLanguageKeys[] = {
 // Read like the others, but a missing or empty key is not written back, so
 // that a language file stays the eight keys it always was.
 const LanguageKey kUnwrittenLanguageKeys[] = {
+    {"sNextPageHint", &UiTextsRecord::nextPageHint},
     {"sSuggestionsHeading", &UiTextsRecord::suggestionsHeading},
 };
 

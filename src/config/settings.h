@@ -7,6 +7,9 @@ namespace lumora {
 struct SettingsRecord {
     std::uint32_t textInputMenuHotkey = 0x51;  // Windows virtual-key code, the Q key by default
     bool skipNonStarMapVisibleMapMarkers = true;
+    // The hotkey turns an open results box to its next ten lines. Opt-in: a
+    // missing key is not written back.
+    bool pageResultsWithHotkey = false;
     // Additions a player turns on by adding their key; off when it is absent.
     bool suggestSimilarNames = false;
     bool foldAccentedLetters = false;

@@ -24,6 +24,7 @@ struct OptInKey {
 
 // Never written back: a settings file without them stays as it always was.
 constexpr OptInKey kOptInKeys[] = {
+    {"bPageResultsWithHotkey", &SettingsRecord::pageResultsWithHotkey},
     {"bSuggestSimilarNames", &SettingsRecord::suggestSimilarNames},
     {"bFoldAccentedLetters", &SettingsRecord::foldAccentedLetters},
     {"bRememberLastSearch", &SettingsRecord::rememberLastSearch},

@@ -15,6 +15,9 @@ struct UiTextsRecord {
     std::string textInputMenuDefaultText = "Enter a location or planet name...";
     std::string foundMatches = "Found % matches.";
     std::string noMatchesFound = "No matches.";
+    // Below a results page when more lines follow; its key is read but never
+    // written back.
+    std::string nextPageHint = "Press the search hotkey for more.";
     std::string suggestionsHeading = "Close names:";  // above the close names of a search without matches
 };
 

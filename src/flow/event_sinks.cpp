@@ -4,6 +4,8 @@
 #include <new>
 
 #include "base/entry_guard.h"
+#include "config/settings.h"
+#include "flow/results_page_turn.h"
 #include "host/engine_string.h"
 #include "host/game_names.h"
 #include "host/ui.h"
@@ -53,6 +55,10 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
             if (event->opened) {
                 std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
                 PluginState.starMapOpenedAtNs = NowNs();
+            } else if (Settings.pageResultsWithHotkey) {
+                // Off the star map the pages of its results box are gone.
+                std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+                PluginState.resultPages = {};
             }
             return;
         }
@@ -64,9 +70,11 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
             if (event->opened) {
                 if (IsMenuOpen(kStarMapMenu) && NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
                     PluginState.resultsBoxOpen = true;
+                else PluginState.resultPages = {};  // another box: the pages are gone
             } else {
                 PluginState.resultsBoxOpen = false;
                 PluginState.resultKeys.clear();
+                onMessageBoxClosedForPages();
             }
             return;
         }

@@ -52,6 +52,21 @@ void requestPromptOnHotkey(std::int64_t now) {
     PluginState.promptRequested = true;
 }
 
+// The hotkey on an open results box with lines left: the box closes, and the
+// game's thread shows the next page once its close has emptied the keys.
+void requestNextResultsPage(std::int64_t now) {
+    if (now - PluginState.lastKeyPollAtNs < kKeyDebounceNs) return;
+    PluginState.lastKeyPollAtNs = now;
+    if (now - PluginState.lastPromptRequestAtNs < kPromptRequestIntervalNs) return;
+    if (!isStarMapInFront(true)) return;
+    PluginState.lastPromptRequestAtNs = now;
+    PluginState.resultPages.turn = PageTurn::Closing;
+    PluginState.resultPages.turnRequestedAtNs = now;
+    // The closing page's digits choose nothing any more.
+    PluginState.resultKeys.clear();
+    CloseMenu(kMessageBoxMenu);
+}
+
 // The error boxes are modal: the mutex is released before one is shown, or
 // the game's thread (capture hook, sinks) would wait on it behind the box.
 void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now) {
@@ -70,6 +85,8 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
     PlayUiSound(kConfirmSound);
     PluginState.lastChoiceAtNs = now;
     CloseMenu(kMessageBoxMenu);
+    // A choice ends the list: no later page comes up after it.
+    PluginState.resultPages = {};
     void* form = HostStartup.lookupById(entry->formId);
     if (form == nullptr) {
         lock.unlock();
@@ -105,10 +122,12 @@ void PollOnce() {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
     if (PluginState.promptRequested) return;
+    if (PluginState.resultPages.turn != PageTurn::None) return;  // a page waits for the game's thread
     if (!gameWindowHasFocus()) return;
     const std::int64_t now = NowNs();
     if (isKeyDown(static_cast<int>(Settings.textInputMenuHotkey))) {
-        requestPromptOnHotkey(now);
+        if (PluginState.resultsBoxOpen && PluginState.resultPages.linesRemain()) requestNextResultsPage(now);
+        else requestPromptOnHotkey(now);
     } else if (PluginState.resultsBoxOpen && !PluginState.resultKeys.empty()) {
         chooseResult(lock, now);
     } else {

@@ -7,6 +7,8 @@
 #include "base/patch_code_bytes.h"
 #include "config/settings.h"
 #include "config/ui_texts.h"
+#include "flow/results_page_turn.h"
+#include "hook/hook_chain.h"
 #include "hook/search_hooks.h"
 #include "state/plugin_state.h"
 
@@ -45,6 +47,7 @@ namespace {
 void openRequestedPrompt() {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;  // the request stays pending for a later frame
+    if (PluginState.resultPages.turn != PageTurn::None) showRequestedResultsPage();
     if (!PluginState.promptRequested) return;
     // A failed attempt, an exception included, drops the request like any other.
     struct ClearRequest {
@@ -57,7 +60,7 @@ void openRequestedPrompt() {
 }  // namespace
 
 HOST_ABI std::uint64_t promptHook(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) noexcept {
-    const std::uint64_t result = hostFunction<PromptHookTargetFn>(HostOffset::HostCall_PromptHookTarget)(a, b, c, d);
+    const std::uint64_t result = promptHookCallee()(a, b, c, d);
     runGuardedEntry("prompt hook", [] { openRequestedPrompt(); });
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The two hooks patched into the game's code. Each has the signature of the
-// call it replaces and makes that call itself.
+// call it replaces and makes that call itself: to the game's function, or to
+// the hook another mod placed at the site before us (hook/hook_chain.h).
 #include <cstdint>
 #include <string>
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "base/entry_guard.h"
+#include "hook/hook_chain.h"
 #include "hook/search_hooks.h"
 #include "search/run_search.h"
 #include "state/clock.h"
@@ -11,7 +12,7 @@ namespace lumora {
 
 namespace {
 void* createEngineString(EngineString* out, const char* text, std::uint8_t flag) {
-    return HostStartup.engineStringCreate(out, text, flag);
+    return textCaptureCallee()(out, text, flag);
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include "base/entry_guard.h"
 #include "base/plugin_error.h"
 #include "hook/branch_trampoline.h"
+#include "hook/hook_chain.h"
 #include "hook/search_hooks.h"
 #include "host/bindings.h"
 #include "plugin/loader_interface.h"
@@ -28,6 +29,15 @@ bool installPlugin(const LoaderInterface* loader) {
         ShowPluginError("Installation error: Obrix messaging interface couldn't be acquired", false);
         return false;
     }
+
+    // Both sites are read before either is written: code we do not know is
+    // left exactly as it was, and nothing is allocated for it.
+    const HookSites sites = inspectHookSites();
+    if (!hookSitesUnderstood(sites)) {
+        ShowPluginError("Installation error: unexpected game code at a hook site", false);
+        return false;
+    }
+    chainHookCallees(sites);
 
     g_branchTrampoline.createBelowImage();
     if (g_branchTrampoline.base() == nullptr) ShowPluginError("cannot create trampoline", true);

@@ -24,9 +24,7 @@ std::vector<ResultLine> locationLines(const std::vector<ResultEntry>& ordered) {
     std::vector<const void*> listed;
     for (const ResultEntry& e : ordered) {
         if (lines.size() == kMaxResultLines) break;
-        if (e.targetForm == nullptr || e.targetName.empty() || e.primaryForm == nullptr || e.primaryName.empty() ||
-            isListed(listed, e.primaryForm))
-            continue;
+        if (!makesLocationLine(e) || isListed(listed, e.primaryForm)) continue;
         lines.push_back({locationLineText(e.primaryName, e.targetName), hostFormId(e.targetForm)});
         listed.push_back(e.primaryForm);
     }
@@ -44,9 +42,7 @@ PlanetLines planetLines(const std::vector<ResultEntry>& collected) {
     std::vector<const void*> listed;
     for (const ResultEntry& e : collected) {
         if (planets.lines.size() == kMaxResultLines) break;
-        if (e.targetForm == nullptr || e.targetName.empty() || !(e.secondaryNameHit || e.tertiaryNameHit) ||
-            isListed(listed, e.targetForm))
-            continue;
+        if (!makesPlanetLine(e) || isListed(listed, e.targetForm)) continue;
         planets.lines.push_back({planetLineText(e.targetName, e.ancestorName), hostFormId(e.targetForm)});
         listed.push_back(e.targetForm);
         if (e.secondaryNameHit) ++planets.secondaryHits;
@@ -91,38 +87,42 @@ void appendResultLine(ResultsListing& listing, std::int32_t number, const Result
     printLine(listing, number, line);
 }
 
+bool makesLocationLine(const ResultEntry& e) {
+    return e.targetForm != nullptr && !e.targetName.empty() && e.primaryForm != nullptr && !e.primaryName.empty();
+}
+
+bool makesPlanetLine(const ResultEntry& e) {
+    return e.targetForm != nullptr && !e.targetName.empty() && (e.secondaryNameHit || e.tertiaryNameHit);
+}
+
+void printPageLines(ResultsListing& page, std::span<const ResultLine> locations, std::span<const ResultLine> planets,
+                    const UiTextsRecord& texts) {
+    std::int32_t number = 0;
+    if (!locations.empty()) page.text += texts.searchResultsLocations + ":\n";
+    for (const ResultLine& line : locations) printLine(page, number++, line);
+    if (planets.empty()) return;
+    if (!locations.empty()) page.text += "\n";
+    page.text += texts.searchResultsPlanets + ":\n";
+    for (const ResultLine& line : planets) printLine(page, number++, line);
+}
+
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
                                    const SplitSearchTerms& terms, std::string_view searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts) {
     const std::vector<ResultLine> locations = locationLines(ordered);
     const PlanetLines planets = planetLines(collected);
-    const std::size_t limit = locationSectionLimit(planets);
 
     ResultsListing listing;
-    listing.text = headerText(terms, searchText, texts);
-    std::int32_t number = 0;
-    bool locationHeadingWritten = false;
-    for (const ResultLine& line : locations) {
-        if (static_cast<std::size_t>(number) >= limit) break;
-        if (!locationHeadingWritten) {
-            listing.text += texts.searchResultsLocations + ":\n";
-            locationHeadingWritten = true;
-        }
-        printLine(listing, number++, line);
-    }
-    bool planetHeadingWritten = false;
-    for (const ResultLine& line : planets.lines) {
-        if (static_cast<std::size_t>(number) >= kMaxResultLines) break;
-        if (!planetHeadingWritten) {
-            if (locationHeadingWritten) listing.text += "\n";
-            listing.text += texts.searchResultsPlanets + ":\n";
-            planetHeadingWritten = true;
-        }
-        printLine(listing, number++, line);
-    }
+    listing.header = headerText(terms, searchText, texts);
+    listing.locationLinesPrinted = std::min(locations.size(), locationSectionLimit(planets));
+    listing.planetLinesPrinted = std::min(planets.lines.size(), kMaxResultLines - listing.locationLinesPrinted);
+    listing.text = listing.header;
+    printPageLines(listing, std::span(locations).first(listing.locationLinesPrinted),
+                   std::span(planets.lines).first(listing.planetLinesPrinted), texts);
 
     const std::size_t count = std::max(collected.size(), locations.size() + planets.lines.size());
-    listing.text += "\n" + countParts.before + std::to_string(count) + countParts.after;
+    listing.countLine = countParts.before + std::to_string(count) + countParts.after;
+    listing.text += "\n" + listing.countLine;
     return listing;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The text of the results box and the digit that selects each printed line.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,22 @@ inline constexpr std::size_t kReducedLocationLines = 5;
 struct ResultsListing {
     std::string text;
     ResultKeyMap keys;  // one per printed line, in print order
+    // What later pages repeat and where they go on.
+    std::string header;     // the header line and the empty line below it
+    std::string countLine;  // the count line, without the empty line above it
+    std::size_t locationLinesPrinted = 0;
+    std::size_t planetLinesPrinted = 0;
 };
+
+// Whether an entry makes a line of the "Locations" section (once per primary
+// form) or of the "Planets" section (once per target form).
+bool makesLocationLine(const ResultEntry& entry);
+bool makesPlanetLine(const ResultEntry& entry);
+
+// Appends the numbered lines of one page, from [0]: each section's heading
+// before its first line, and an empty line between the two sections.
+void printPageLines(ResultsListing& page, std::span<const ResultLine> locations, std::span<const ResultLine> planets,
+                    const UiTextsRecord& texts);
 
 // The text of a location line (`primaryName | targetName`) and of a planet
 // line (`targetName | ancestorName`), with its newline.

@@ -17,6 +17,7 @@
 #include "search/host_lock_guard.h"
 #include "search/message_box.h"
 #include "search/result_ordering.h"
+#include "search/result_pages.h"
 #include "search/results_listing.h"
 #include "search/search_messages.h"
 #include "state/clock.h"
@@ -56,6 +57,11 @@ void rememberSearchText(const std::string& text) {
 }  // namespace
 
 void runSearch(std::string text) {
+    {
+        // Whatever this search shows, the pages of the one before are gone.
+        std::lock_guard state(PluginState.mutex);
+        PluginState.resultPages = {};
+    }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
@@ -79,6 +85,7 @@ void runSearch(std::string text) {
 
     CollectedCandidates collected;
     std::optional<ResultsListing> listing;
+    ResultPagesRecord laterPages;
     try {
         std::optional<CloseNameSuggestions> closeNames;
         if (Settings.suggestSimilarNames) closeNames.emplace(terms.lowered.includeTerm, Settings.foldAccentedLetters);
@@ -92,6 +99,8 @@ void runSearch(std::string text) {
             std::vector<ResultEntry> inCollectionOrder = collected.entries;
             orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
             listing = buildResultsListing(collected.entries, inCollectionOrder, terms, text, countParts, UiTexts);
+            if (Settings.pageResultsWithHotkey)
+                laterPages = keepLaterPages(collected.entries, inCollectionOrder, *listing, UiTexts);
         } else if (closeNames) {
             // Close names are chosen with a digit exactly like results.
             if (const std::vector<ResultLine> lines = closeNames->lines(); !lines.empty())
@@ -110,6 +119,7 @@ void runSearch(std::string text) {
     {
         std::lock_guard state(PluginState.mutex);
         PluginState.resultKeys = std::move(listing->keys);
+        PluginState.resultPages = std::move(laterPages);
         PluginState.resultsShownAtNs = NowNs();
     }
     showMessageBox(UiTexts.searchResults, listing->text);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "state/result_pages.h"
+
 namespace lumora {
 
 struct ResultKey {
@@ -41,7 +43,8 @@ struct PluginStateRecord {
     std::int64_t lastKeyPollAtNs = 0;
     std::int64_t lastPromptRequestAtNs = 0;
     ResultKeyMap resultKeys;
-    std::string lastSearchText;  // the last non-empty text searched, as received; kept only when remembering is on
+    ResultPagesRecord resultPages;  // stays empty unless bPageResultsWithHotkey is on
+    std::string lastSearchText;     // the last non-empty text searched, as received; kept only when remembering is on
 };
 
 extern PluginStateRecord PluginState;

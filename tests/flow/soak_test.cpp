@@ -12,8 +12,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <random>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -80,6 +83,22 @@ private:
 
 const char* const kMenus[] = {"GalaxyStarMapMenu", "MessageBoxMenu", "TextInputMenu", "Console"};
 const int kKeys[] = {0x51, '0', '1', '2', VK_NUMPAD0 + 1, VK_TAB, VK_ESCAPE};
+
+// How the player behaves in a soak.
+struct SoakStyle {
+    std::span<const int> keys;
+    // The road to a search closes the console, the prompt and any box first,
+    // as it does in the game; otherwise whatever the random steps left open
+    // stays open.
+    bool clearRoadToSearch;
+    unsigned answerBoxOneIn;       // chance of closing a search's box a frame later
+    unsigned readingMicroseconds;  // up to this long the player reads a box before the next step
+};
+constexpr SoakStyle kPlainStyle{kKeys, false, 2, 0};
+// With results pages the hotkey comes more often and boxes stay open longer,
+// so that page turns happen among everything else.
+const int kPagingKeys[] = {0x51, 0x51, 0x51, 0x51, '0', '1', '2', VK_NUMPAD0 + 1, VK_TAB, VK_ESCAPE};
+constexpr SoakStyle kPagingStyle{kPagingKeys, true, 4, 4000};
 const char* const kTexts[] = {
     "thessa", "Corvane", "a", "", "--", "ilvane--prime", "outpost", "Va'ruun", "zzz", "new atlantis -- city", "E"};
 
@@ -127,31 +146,37 @@ protected:
     void takeRecords() {
         prompts_ += hostsim::openedPrompts().size();
         focuses_ += hostsim::focusRequests().size();
+        boxes_ += hostsim::gameMessageBoxes().size();
         hostsim::clearUiRecords();
     }
     std::size_t prompts_ = 0;
     std::size_t focuses_ = 0;
+    std::size_t boxes_ = 0;
     ManualClock clock_;
     ScopedGameFolder folder_;
-};
 
-TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuietAndBalanced) {
-    const std::size_t wanted = soakSearches();
-    std::mt19937 pick(20261208);  // fixed: the same sequence of actions every run
-    auto chance = [&](unsigned outOf) { return pick() % outOf == 0; };
-    std::size_t searches = 0;
-    // Generous: a sanitizer or a busy machine may make each search take a few ms.
-    const auto giveUp = std::chrono::steady_clock::now() + std::max<std::chrono::milliseconds>(100s, wanted * 20ms);
-    {
+    // Drives the game and the player at random until `wanted` searches have
+    // shown their boxes (or time runs out).
+    struct SoakCounts {
+        std::size_t searches = 0;     // boxes shown while a search ran
+        std::size_t searchCalls = 0;  // texts the game searched: one box each
+        std::size_t boxes = 0;        // every box the game showed
+    };
+    SoakCounts soak(std::size_t wanted, const SoakStyle& style) {
+        SoakCounts counts;
+        std::mt19937 pick(20261208);  // fixed: the same sequence of actions every run
+        auto chance = [&](unsigned outOf) { return pick() % outOf == 0; };
+        // Generous: a sanitizer or a busy machine may make each search take a few ms.
+        const auto giveUp = std::chrono::steady_clock::now() + std::max<std::chrono::milliseconds>(100s, wanted * 20ms);
         Watchdog watchdog(5s);
-        while (searches < wanted && std::chrono::steady_clock::now() < giveUp) {
+        while (counts.searches < wanted && std::chrono::steady_clock::now() < giveUp) {
             driverSteps.fetch_add(1);
             switch (pick() % 8) {
                 case 0:  // time passes on the plugin's clock, across its thresholds
                     clock_.advance(static_cast<std::int64_t>(pick() % 700) * kMillisecond);
                     break;
                 case 1: {  // the player's keys
-                    const int key = kKeys[pick() % std::size(kKeys)];
+                    const int key = style.keys[pick() % style.keys.size()];
                     chance(2) ? win32layer::pressKey(key) : win32layer::releaseKey(key);
                     break;
                 }
@@ -177,14 +202,21 @@ TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuiet
                 case 6: {  // the player confirms a text on the star map: the game searches it
                     const char* text = kTexts[pick() % std::size(kTexts)];
                     const std::size_t before = hostsim::gameMessageBoxes().size();
-                    hostsim::runOnGameThread([text] {
+                    hostsim::runOnGameThread([text, &style] {
+                        if (style.clearRoadToSearch)
+                            for (const char* menu : {"Console", "TextInputMenu", "MessageBoxMenu"})
+                                hostsim::closeMenu(menu);
                         hostsim::openMenu("GalaxyStarMapMenu");
                         hostsim::deliverTextInputEvent(hostsim::EventSourceKind::EndEditText);
                         hostsim::passCaptureSite(text);
                     });
+                    ++counts.searchCalls;
                     // Now and then the player answers the box a frame later.
-                    if (chance(2)) hostsim::postToGameThread([] { hostsim::closeMenu("MessageBoxMenu"); });
-                    searches += hostsim::gameMessageBoxes().size() - before;
+                    if (chance(style.answerBoxOneIn))
+                        hostsim::postToGameThread([] { hostsim::closeMenu("MessageBoxMenu"); });
+                    counts.searches += hostsim::gameMessageBoxes().size() - before;
+                    if (style.readingMicroseconds > 0)
+                        std::this_thread::sleep_for(std::chrono::microseconds(pick() % style.readingMicroseconds));
                     if (hostsim::gameMessageBoxes().size() > 256) takeRecords();
                     break;
                 }
@@ -195,17 +227,50 @@ TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuiet
         }
         win32layer::releaseAllKeys();
         hostsim::runOnGameThread([] {});  // the game drains what was posted to it
+        takeRecords();
+        counts.boxes = boxes_;
+        return counts;
     }
-    takeRecords();
-    std::printf(
-        "soak: %zu searches, %zu prompts opened, %zu bodies focused in %llu steps, %llu frames, "
-        "%llu polling passes\n",
-        searches, prompts_, focuses_, static_cast<unsigned long long>(driverSteps.load()),
-        static_cast<unsigned long long>(hostsim::frameCount()), static_cast<unsigned long long>(pollPasses.load()));
-    EXPECT_GE(searches, wanted);
+    void printSummary(const char* what, const SoakCounts& counts) const {
+        std::printf(
+            "soak%s: %zu searches (%zu texts searched, %zu boxes), %zu prompts opened, %zu bodies focused in %llu "
+            "steps, %llu frames, %llu polling passes\n",
+            what, counts.searches, counts.searchCalls, counts.boxes, prompts_, focuses_,
+            static_cast<unsigned long long>(driverSteps.load()), static_cast<unsigned long long>(hostsim::frameCount()),
+            static_cast<unsigned long long>(pollPasses.load()));
+    }
+};
+
+TEST_F(SoakTest, ThousandsOfSearchesAmidRandomKeysMenusFramesAndCapturesEndQuietAndBalanced) {
+    const std::size_t wanted = soakSearches();
+    const SoakCounts counts = soak(wanted, kPlainStyle);
+    printSummary("", counts);
+    EXPECT_GE(counts.searches, wanted);
     // The polling thread's roads were taken too, not only the capture's.
     EXPECT_GT(prompts_, 0u);
     EXPECT_GT(focuses_, 0u);
+}
+
+// The same, with the hotkey turning results pages: the page turns run among
+// the keys, menus and searches, across the same three threads.
+class PagedSoakTest : public SoakTest {
+protected:
+    void SetUp() override {
+        std::ofstream(std::filesystem::path("Data/Obrix/Plugins/LumoraSearchEngine.ini"), std::ios::binary)
+            << "[General]\r\nbPageResultsWithHotkey=1\r\n";
+        SoakTest::SetUp();
+    }
+};
+
+TEST_F(PagedSoakTest, ThousandsOfSearchesAndPageTurnsEndQuietAndBalanced) {
+    const std::size_t wanted = soakSearches();
+    const SoakCounts counts = soak(wanted, kPagingStyle);
+    printSummary(" with pages", counts);
+    EXPECT_GE(counts.searches, wanted);
+    EXPECT_GT(prompts_, 0u);
+    EXPECT_GT(focuses_, 0u);
+    // Every search shows one box; the boxes beyond those are later pages.
+    EXPECT_GT(counts.boxes, counts.searchCalls);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "hostsim/galaxy.h"
+#include "hostsim/site_code.h"
 #include "key_names.h"
 #include "session.h"
 #include "work_folder.h"
@@ -186,6 +187,40 @@ CommandOutcome runUiObject(CommandRunner&, Session& session, const Command& comm
     return {};
 }
 
+struct SiteCodeWord {
+    const char* word;
+    hostsim::SiteCode code;
+};
+constexpr SiteCodeWord kSiteCodeWords[] = {
+    {"game", hostsim::SiteCode::GameCall},
+    {"hooked-by-other", hostsim::SiteCode::HookedByOther},
+    {"garbage", hostsim::SiteCode::Garbage},
+    {"other-game-function", hostsim::SiteCode::OtherGameFunction},
+    {"non-executable", hostsim::SiteCode::NonExecutableTarget},
+    {"unmapped", hostsim::SiteCode::UnmappedTarget},
+    {"unreadable", hostsim::SiteCode::UnreadablePage},
+};
+
+CommandOutcome runSite(CommandRunner&, Session& session, const Command& command) {
+    const auto& words = command.words;
+    std::string codes;
+    for (const SiteCodeWord& entry : kSiteCodeWords) codes += std::string(codes.empty() ? "" : "|") + entry.word;
+    if (words.size() != 2 || (words[0] != "prompt" && words[0] != "capture"))
+        return failure("use: site prompt|capture " + codes);
+    if (session.pluginLoaded()) return failure("the plugin is loaded already: a site is set before load");
+    for (const SiteCodeWord& entry : kSiteCodeWords) {
+        if (words[1] != entry.word) continue;
+        try {
+            session.placeSiteCode(words[0] == "prompt" ? hostsim::CallSite::Prompt : hostsim::CallSite::Capture,
+                                  entry.code);
+        } catch (const std::exception& error) {
+            return failure(error.what());
+        }
+        return {};
+    }
+    return failure("unknown site code " + words[1] + " (" + codes + ")");
+}
+
 CommandOutcome runLoad(CommandRunner&, Session& session, const Command&) {
     if (session.pluginLoaded()) return failure("the plugin is loaded already");
     session.loadPlugin();
@@ -279,6 +314,9 @@ constexpr Verb kVerbs[] = {
      "write KEY=VALUE in [General] of FILE (settings, lang or a file name)"},
     {"window", Runs::SceneOnly, runWindow, "window game|other|none", "which window has the focus"},
     {"ui-object", Runs::SceneOnly, runUiObject, "ui-object absent|present", "whether the game's UI object exists yet"},
+    {"site", Runs::SceneOnly, runSite, "site prompt|capture CODE",
+     "before load: the call site holds CODE (game, hooked-by-other, garbage, other-game-function, non-executable, "
+     "unmapped, unreadable)"},
     {"load", Runs::SceneOnly, runLoad, "load", "the loader loads the plugin (ObrixPlugin_Load)"},
     {"message", Runs::SceneOnly, runMessage, "message N",
      "the loader sends message type N (2: the game's data has loaded)"},

@@ -158,6 +158,12 @@ void Session::setUiObjectPresent(bool present) {
     hostsim::recordTranscriptLine(present ? "ui object present" : "ui object absent");
 }
 
+void Session::placeSiteCode(hostsim::CallSite site, hostsim::SiteCode code) {
+    hostsim::placeSiteCode(site, code);
+    hostsim::recordTranscriptLine(std::string("site ") + hostsim::siteName(site) + " holds " +
+                                  hostsim::describeSiteCode(code));
+}
+
 void Session::loadGalaxy(const std::string& path, const std::vector<std::string>& extraLines) {
     installGalaxy(readGalaxy(path, folder_->startFolder(), extraLines));
 }
@@ -355,6 +361,7 @@ SessionSummary Session::finish() {
     if (!parkPollingThread()) hostsim::recordTranscriptLine("game: the plugin's polling thread did not come to rest");
     hostsim::stopGameThread();
     releaseEveryKey();
+    hostsim::reportOtherModHooks();
 
     SessionSummary summary;
     const auto ledger = hostsim::engineStringLedger();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "hostsim/galaxy.h"
+#include "hostsim/site_code.h"
 #include "session_clock.h"
 
 namespace demo {
@@ -69,6 +70,8 @@ public:
     bool menuOpen(const std::string& menu) const;
     void setWindowInFront(WindowInFront window);
     void setUiObjectPresent(bool present);
+    // What a call site holds before the plugin loads (hostsim/site_code.h).
+    void placeSiteCode(hostsim::CallSite site, hostsim::SiteCode code);
     // Relative paths: from the folder the program started in, else from the
     // project's galaxies folder. Extra lines are read after the file's own.
     void loadGalaxy(const std::string& path, const std::vector<std::string>& extraLines = {});

@@ -24,7 +24,8 @@ struct PromptSitePass {
 };
 // Runs the prompt routine on the calling thread with these arguments; reports
 // a violation when the target was not called exactly once with them or its
-// result did not come back.
+// result did not come back. A site holding code the game cannot run
+// (hostsim/site_code.h) is not run: the pass only checks its bytes.
 PromptSitePass passPromptSite(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d);
 
 struct CaptureSitePass {
@@ -38,6 +39,10 @@ CaptureSitePass passCaptureSite(const char* text, std::uint8_t flag = 0);
 // Start of each routine (the site is 4 bytes in).
 std::uint8_t* promptRoutine();
 std::uint8_t* captureRoutine();
+
+// Called by the game's EngineString_Create: notes when the capture pass under
+// way on this thread reaches the game's function.
+void noteEngineStringCreate(const EngineStringHandle* out);
 
 // The game's function behind its stub.
 SIM_ABI std::uint64_t promptHookTarget(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d);

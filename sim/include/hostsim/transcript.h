@@ -9,6 +9,7 @@
 //   focus request menu "<menu>" request "<request>" open <0|1> form 0x<8 hex>
 //   sink registered <source>
 //   capture "<text>" flag <n>
+//   other mod: <what another mod's hook at a call site did>
 //   loader: <what the loader did>
 //   violation: <what the plugin did wrong, seen from the game>
 #include <functional>

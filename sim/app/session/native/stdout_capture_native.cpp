@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "hostsim/site_code.h"
 #include "hostsim/transcript.h"
 
 namespace demo {
@@ -26,11 +27,11 @@ StdoutCapture::StdoutCapture() {
             pending.append(buffer, static_cast<std::size_t>(got));
             std::size_t newline;
             while ((newline = pending.find('\n')) != std::string::npos) {
-                hostsim::recordTranscriptLine("diagnostic: " + pending.substr(0, newline));
+                hostsim::recordTranscriptLine("diagnostic: " + hostsim::nameKnownAddresses(pending.substr(0, newline)));
                 pending.erase(0, newline + 1);
             }
         }
-        if (!pending.empty()) hostsim::recordTranscriptLine("diagnostic: " + pending);
+        if (!pending.empty()) hostsim::recordTranscriptLine("diagnostic: " + hostsim::nameKnownAddresses(pending));
         close(readEnd);
     });
 }

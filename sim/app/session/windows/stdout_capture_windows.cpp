@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "hostsim/site_code.h"
 #include "hostsim/transcript.h"
 
 namespace demo {
@@ -30,11 +31,11 @@ StdoutCapture::StdoutCapture() {
             while ((newline = pending.find('\n')) != std::string::npos) {
                 // The plugin's stream is in text mode: its lines end in CR LF.
                 const std::size_t end = newline > 0 && pending[newline - 1] == '\r' ? newline - 1 : newline;
-                hostsim::recordTranscriptLine("diagnostic: " + pending.substr(0, end));
+                hostsim::recordTranscriptLine("diagnostic: " + hostsim::nameKnownAddresses(pending.substr(0, end)));
                 pending.erase(0, newline + 1);
             }
         }
-        if (!pending.empty()) hostsim::recordTranscriptLine("diagnostic: " + pending);
+        if (!pending.empty()) hostsim::recordTranscriptLine("diagnostic: " + hostsim::nameKnownAddresses(pending));
         _close(readEnd);
     });
 }
