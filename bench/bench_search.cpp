@@ -272,6 +272,71 @@ void BM_BareWalk(benchmark::State& state) {
 void BM_SelectiveSearch(benchmark::State& state) { runAgainstFloor(state, "BM_SelectiveSearch", "Nyxdri"); }
 void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "BM_OneLetterSearch", "a"); }
 
+// The same search with an addition's key off and on, in the same iterations
+// and in alternating order. The ratio is the median of the iterations' on/off
+// ratios. `boxStart` is how the box with the key on must begin, so that the
+// search measured does the work it is meant to. Args: form count, cold caches.
+void runAdditionOnAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText,
+                             bool SettingsRecord::*key, const char* boxStart) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0;
+    auto searchWithKey = [&](bool on) {
+        Settings.*key = on;
+        const double seconds = secondsOf(cold, [&] { runSearch(searchText); });
+        Settings.*key = false;
+        return seconds;
+    };
+    hostsim::clearUiRecords();
+    searchWithKey(true);
+    const auto boxes = hostsim::gameMessageBoxes();
+    if (boxes.size() != 1 || boxes[0].text.rfind(boxStart, 0) != 0) {
+        state.SkipWithError("the search with the key on did not show the box it is measured for");
+        return;
+    }
+    double offSeconds = 0, onSeconds = 0;
+    std::vector<double> ratios;
+    bool offFirst = true;
+    for (auto _ : state) {
+        hostsim::clearUiRecords();
+        double off = 0, on = 0;
+        if (offFirst) {
+            off = searchWithKey(false);
+            on = searchWithKey(true);
+        } else {
+            on = searchWithKey(true);
+            off = searchWithKey(false);
+        }
+        offFirst = !offFirst;
+        offSeconds += off;
+        onSeconds += on;
+        ratios.push_back(on / off);
+        state.SetIterationTime(on);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["off_ms"] = offSeconds / n * 1e3;
+    state.counters["on_ms"] = onSeconds / n * 1e3;
+    state.counters["on_over_off"] = median(ratios);
+    measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
+                     "/cold:" + std::to_string(state.range(1))] = median(ratios);
+}
+
+// A typing slip of a generated name that no name holds: close names come from
+// all over the galaxy, so the walk gathers them to its end.
+constexpr const char* kNoMatchText = "Kalorvke";
+
+void BM_NoMatchCloseNamesOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_NoMatchCloseNamesOnVsOff", kNoMatchText, &SettingsRecord::suggestSimilarNames,
+                            "No matches.\n\nClose names:\n");
+}
+void BM_SelectiveCloseNamesOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_SelectiveCloseNamesOnVsOff", "Nyxdri", &SettingsRecord::suggestSimilarNames,
+                            "Search: ");
+}
+void BM_SelectiveFoldedOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_SelectiveFoldedOnVsOff", "Nyxdri", &SettingsRecord::foldAccentedLetters,
+                            "Search: ");
+}
+
 void BM_SelectivePagingOnVsOff(benchmark::State& state) {
     runPagingOnAgainstOff(state, "BM_SelectivePagingOnVsOff", "Nyxdri");
 }
@@ -283,6 +348,11 @@ void configure(benchmark::internal::Benchmark* b) {
     for (std::int64_t forms : {100'000, 1'000'000})
         for (std::int64_t cold : {0, 1}) b->Args({forms, cold});
     b->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+}
+
+// The on/off comparisons: a million forms, cold caches.
+void configureOnVsOff(benchmark::internal::Benchmark* b) {
+    b->Args({1'000'000, 1})->ArgNames({"forms", "cold"})->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 }
 
 struct RatioTarget {
@@ -303,6 +373,18 @@ constexpr RatioTarget kRatioTargets[] = {
 constexpr RatioTarget kPagingTargets[] = {
     {"selective search", "BM_SelectivePagingOnVsOff/forms:1000000/cold:1", 1.05},
     {"one-letter search", "BM_OneLetterPagingOnVsOff/forms:1000000/cold:1", 1.05},
+};
+
+// Close names may cost a search that matches nothing this much more than with
+// the key off, and a search with matches this much.
+constexpr RatioTarget kCloseNamesTargets[] = {
+    {"no-match search", "BM_NoMatchCloseNamesOnVsOff/forms:1000000/cold:1", 1.50},
+    {"selective search", "BM_SelectiveCloseNamesOnVsOff/forms:1000000/cold:1", 1.05},
+};
+
+// Folding accented letters may cost a search this much more.
+constexpr RatioTarget kFoldingTargets[] = {
+    {"selective search", "BM_SelectiveFoldedOnVsOff/forms:1000000/cold:1", 1.25},
 };
 
 void printRatioRows(std::span<const RatioTarget> targets) {
@@ -326,6 +408,14 @@ void printRatioTable() {
         "\nSearch time with bPageResultsWithHotkey=1 over the same search with it off, 1,000,000 forms, "
         "cold caches\n");
     printRatioRows(kPagingTargets);
+    std::printf(
+        "\nSearch time with bSuggestSimilarNames=1 over the same search with it off, 1,000,000 forms, cold "
+        "caches\n");
+    printRatioRows(kCloseNamesTargets);
+    std::printf(
+        "\nSearch time with bFoldAccentedLetters=1 over the same search with it off, 1,000,000 forms, cold "
+        "caches\n");
+    printRatioRows(kFoldingTargets);
 }
 
 }  // namespace
@@ -338,18 +428,11 @@ BENCHMARK(BM_BareWalk)
     ->MinTime(0.5);
 BENCHMARK(BM_SelectiveSearch)->Apply(configure);
 BENCHMARK(BM_OneLetterSearch)->Apply(configure);
-BENCHMARK(BM_SelectivePagingOnVsOff)
-    ->Args({1'000'000, 1})
-    ->ArgNames({"forms", "cold"})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(1.0);
-BENCHMARK(BM_OneLetterPagingOnVsOff)
-    ->Args({1'000'000, 1})
-    ->ArgNames({"forms", "cold"})
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(1.0);
+BENCHMARK(BM_SelectivePagingOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_OneLetterPagingOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_NoMatchCloseNamesOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_SelectiveCloseNamesOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_SelectiveFoldedOnVsOff)->Apply(configureOnVsOff);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

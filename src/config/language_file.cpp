@@ -8,7 +8,6 @@ namespace lumora {
 namespace {
 
 constexpr const char* kLanguageBaseName = "LumoraSearchEngineLang";
-constexpr const char* kNextPageHintKey = "sNextPageHint";
 
 struct LanguageKey {
     const char* key;
@@ -25,6 +24,13 @@ const LanguageKey kLanguageKeys[] = {
     {"sTextInputMenuDefaultText", &UiTextsRecord::textInputMenuDefaultText},
     {"sFoundMatches", &UiTextsRecord::foundMatches},
     {"sNoMatchesFound", &UiTextsRecord::noMatchesFound},
+};
+
+// Read like the others, but a missing or empty key is not written back, so
+// that a language file stays the eight keys it always was.
+const LanguageKey kUnwrittenLanguageKeys[] = {
+    {"sNextPageHint", &UiTextsRecord::nextPageHint},
+    {"sSuggestionsHeading", &UiTextsRecord::suggestionsHeading},
 };
 
 // The built-in text of the field, not whatever the record holds now.
@@ -48,10 +54,10 @@ void loadLanguageFile() {
             UiTexts.*entry.field = std::move(text);
         }
     }
-    // Not among the keys above: a missing or empty hint keeps its default and
-    // the file keeps the keys it has.
-    std::string hint = readProfileString(kLanguageBaseName, kProfileSection, kNextPageHintKey, "");
-    if (!hint.empty()) UiTexts.nextPageHint = std::move(hint);
+    for (const LanguageKey& entry : kUnwrittenLanguageKeys) {
+        std::string text = readProfileString(kLanguageBaseName, kProfileSection, entry.key, "");
+        if (!text.empty()) UiTexts.*entry.field = std::move(text);
+    }
 }
 
 }  // namespace lumora

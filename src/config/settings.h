@@ -10,6 +10,10 @@ struct SettingsRecord {
     // The hotkey turns an open results box to its next ten lines. Opt-in: a
     // missing key is not written back.
     bool pageResultsWithHotkey = false;
+    // Additions a player turns on by adding their key; off when it is absent.
+    bool suggestSimilarNames = false;
+    bool foldAccentedLetters = false;
+    bool rememberLastSearch = false;
 };
 
 extern SettingsRecord Settings;

@@ -16,7 +16,19 @@ constexpr const char* kHotkeyDefaultText = "0x51";
 constexpr std::uint32_t kDefaultHotkey = 0x51;
 constexpr const char* kSkipMarkersKey = "bSkipNonStarMapVisibleMapMarkers";
 constexpr const char* kSkipMarkersDefaultText = "1";
-constexpr const char* kPageResultsKey = "bPageResultsWithHotkey";
+
+struct OptInKey {
+    const char* key;
+    bool SettingsRecord::*field;
+};
+
+// Never written back: a settings file without them stays as it always was.
+constexpr OptInKey kOptInKeys[] = {
+    {"bPageResultsWithHotkey", &SettingsRecord::pageResultsWithHotkey},
+    {"bSuggestSimilarNames", &SettingsRecord::suggestSimilarNames},
+    {"bFoldAccentedLetters", &SettingsRecord::foldAccentedLetters},
+    {"bRememberLastSearch", &SettingsRecord::rememberLastSearch},
+};
 
 std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kProfileSection, key, ""); }
 
@@ -49,8 +61,7 @@ void loadSettingsFile() {
         Settings.skipNonStarMapVisibleMapMarkers = skipMarkersText == "1";
     }
 
-    // Read but never written: a settings file without the key stays as it is.
-    Settings.pageResultsWithHotkey = readSetting(kPageResultsKey) == "1";
+    for (const OptInKey& optIn : kOptInKeys) Settings.*optIn.field = readSetting(optIn.key) == "1";
 }
 
 }  // namespace lumora

@@ -18,6 +18,7 @@ struct UiTextsRecord {
     // Below a results page when more lines follow; its key is read but never
     // written back.
     std::string nextPageHint = "Press the search hotkey for more.";
+    std::string suggestionsHeading = "Close names:";  // above the close names of a search without matches
 };
 
 extern UiTextsRecord UiTexts;

@@ -5,6 +5,7 @@
 
 #include "base/entry_guard.h"
 #include "base/patch_code_bytes.h"
+#include "config/settings.h"
 #include "config/ui_texts.h"
 #include "flow/results_page_turn.h"
 #include "hook/hook_chain.h"
@@ -52,7 +53,9 @@ void openRequestedPrompt() {
     struct ClearRequest {
         ~ClearRequest() { PluginState.promptRequested = false; }
     } clearRequest;
-    openSearchPrompt(UiTexts.textInputMenuHeader, UiTexts.textInputMenuDefaultText);
+    const bool remembered = Settings.rememberLastSearch && !PluginState.lastSearchText.empty();
+    openSearchPrompt(UiTexts.textInputMenuHeader,
+                     remembered ? PluginState.lastSearchText : UiTexts.textInputMenuDefaultText);
 }
 }  // namespace
 

@@ -1,13 +1,17 @@
 #include "search/candidate_collection.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "host/bindings.h"
+#include "search/close_name_suggestions.h"
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 #include "search/location_candidate_list.h"
-#include "search/name_matching.h"
+#include "search/results_listing.h"
+#include "text/name_matching.h"
 
 namespace lumora {
 
@@ -25,12 +29,38 @@ struct NameTest {
     bool hit;
 };
 
+template <bool kFold>
 NameTest testName(const SearchTerms& terms, MatchInfo& info, std::string_view name) {
-    const MatchKind kind = matchCandidateName(terms, info, name);
+    const MatchKind kind = kFold ? matchFoldedCandidateName(terms, info, name) : matchCandidateName(terms, info, name);
     const bool dropped = kind < MatchKind::NoMatch;
     const bool hit = kind > MatchKind::NoMatch;
     return {dropped, hit};
 }
+
+// The fewest edits any tested name of one candidate needs to come close to
+// the include term, while none of its names has hit.
+class CandidateCloseness {
+public:
+    explicit CandidateCloseness(const CloseNameSuggestions& suggestions)
+        : m_suggestions(suggestions), m_edits(suggestions.editLimit() + 1) {}
+
+    void note(std::string_view name, const NameTest& test) {
+        if (test.hit) m_anyHit = true;
+        // One edit is as close as a name the search did not hit can come.
+        if (m_anyHit || m_edits <= 1) return;
+        m_edits = std::min(m_edits, m_suggestions.editsOf(name, m_edits - 1));
+    }
+    // The candidate's edits when it came close and no name hit.
+    std::optional<int> closeEdits() const {
+        if (m_anyHit || m_edits > m_suggestions.editLimit()) return std::nullopt;
+        return m_edits;
+    }
+
+private:
+    const CloseNameSuggestions& m_suggestions;
+    int m_edits;
+    bool m_anyHit = false;
+};
 
 void* queryForm(std::uintptr_t offset, void* placed) { return hostFunction<FormQueryFn>(offset)(nullptr, 0, placed); }
 
@@ -48,8 +78,11 @@ struct CheapTestResult {
     bool keywordEligible = false;  // the candidate's eligibility, when passed
 };
 
-// Steps before the first name test; none of them allocates.
-CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms, bool skipHiddenMarkers) {
+// Steps before the first name test; none of them allocates. Every slot of
+// the map passes through here, so it stays inside each walk's loop, however
+// many walks call it.
+[[gnu::always_inline]] inline CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms,
+                                                            bool skipHiddenMarkers) {
     constexpr CheapTestResult kSkipped{};
     if (!isValidFormKey(slot.key) || slot.form == nullptr) return kSkipped;
     void* placed = slot.form;
@@ -76,34 +109,55 @@ CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms
     return {true, keywordEligible};
 }
 
-void testLocation(void* placed, bool keywordEligible, const SearchTerms& terms, const SearchForms& forms,
-                  LocationCandidateList& list, bool& anyKeywordMatched) {
+// The walk's state shared by every slot.
+struct LocationWalk {
+    const AllFormsSlot* slots;
+    std::uint64_t slotCount;
+    const SearchTerms& terms;
+    const SearchForms& forms;
+    bool skipHiddenMarkers;
+    LocationCandidateList& list;
+    bool& anyKeywordMatched;
+};
+
+// Tests one placed object that passed the cheap tests; true when it was
+// appended to the list. With kGather, a candidate that no name hits is
+// offered as a close name.
+template <bool kFold, bool kGather>
+[[gnu::always_inline]] inline bool testLocation(void* placed, bool keywordEligible, const LocationWalk& walk,
+                                                CloseNameSuggestions* suggestions) {
+    const SearchTerms& terms = walk.terms;
+    const SearchForms& forms = walk.forms;
     MatchInfo info;
     info.keywordEligible = keywordEligible;
+    [[maybe_unused]] std::optional<CandidateCloseness> closeness;
+    if constexpr (kGather) closeness.emplace(*suggestions);
 
     void* primaryForm = hostFunction<NamedFormFn>(HostOffset::HostLocation_GetNamedForm)(placed);
     std::string_view primaryName = formDisplayNameView(primaryForm);
     std::string aliasReplaced;
     bool primaryHit = false;
     if (primaryForm != nullptr && !primaryName.empty()) {
-        if (keywordEligible && primaryName == kShipName) return;
+        if (keywordEligible && primaryName == kShipName) return false;
         if (primaryName.find(kPlayerAlias) != std::string_view::npos) {
             aliasReplaced = replaceAll(primaryName, kPlayerAlias, playerDisplayName());
             primaryName = aliasReplaced;
         }
-        const NameTest test = testName(terms, info, primaryName);
-        if (test.dropped) return;
+        const NameTest test = testName<kFold>(terms, info, primaryName);
+        if (test.dropped) return false;
         primaryHit = test.hit;
+        if constexpr (kGather) closeness->note(primaryName, test);
     }
 
     void* targetForm = queryForm(HostOffset::HostLocation_GetLinkedForm, placed);
     const std::string_view targetName = formDisplayNameView(targetForm);
     bool secondaryHit = false;
     if (targetForm != nullptr) {
-        if (targetName.empty()) return;
-        const NameTest test = testName(terms, info, targetName);
-        if (test.dropped) return;
+        if (targetName.empty()) return false;
+        const NameTest test = testName<kFold>(terms, info, targetName);
+        if (test.dropped) return false;
         secondaryHit = test.hit;
+        if constexpr (kGather) closeness->note(targetName, test);
     }
 
     void* auxForm = readHostField<void*>(placed, HostLayout::PlacedAux);
@@ -114,24 +168,34 @@ void testLocation(void* placed, bool keywordEligible, const SearchTerms& terms, 
     void* parent = nullptr;
     if (targetForm != nullptr) {
         parent = hostFunction<FormQueryFn>(HostOffset::HostForm_GetParentForm)(nullptr, 0, targetForm);
-        if (parent == nullptr) return;
+        if (parent == nullptr) return false;
         const std::string_view parentName = formDisplayNameView(parent);
-        if (parentName.empty()) return;
-        const NameTest test = testName(terms, info, parentName);
-        if (test.dropped) return;
+        if (parentName.empty()) return false;
+        const NameTest test = testName<kFold>(terms, info, parentName);
+        if (test.dropped) return false;
         secondaryHit = secondaryHit || test.hit;
+        if constexpr (kGather) closeness->note(parentName, test);
     }
 
     void* ancestorForm = parent != nullptr ? findAncestorWithKeyword(parent, forms.ancestorKeyword) : nullptr;
     if (ancestorForm == nullptr) ancestorForm = findAncestorWithKeyword(primaryForm, forms.ancestorKeyword);
-    if (ancestorForm == nullptr) return;
+    if (ancestorForm == nullptr) return false;
     const std::string_view ancestorName = formDisplayNameView(ancestorForm);
-    if (ancestorName.empty()) return;
-    const NameTest ancestorTest = testName(terms, info, ancestorName);
-    if (ancestorTest.dropped) return;
+    if (ancestorName.empty()) return false;
+    const NameTest ancestorTest = testName<kFold>(terms, info, ancestorName);
+    if (ancestorTest.dropped) return false;
     const bool tertiaryHit = ancestorTest.hit;
 
-    if (!primaryHit && !secondaryHit && !tertiaryHit) return;
+    if (!primaryHit && !secondaryHit && !tertiaryHit) {
+        if constexpr (kGather) {
+            closeness->note(ancestorName, ancestorTest);
+            // Only a candidate that would print a location line is offered.
+            const std::optional<int> edits = closeness->closeEdits();
+            if (edits && targetForm != nullptr && !targetName.empty() && primaryForm != nullptr && !primaryName.empty())
+                suggestions->offer(*edits, locationLineText(primaryName, targetName), hostFormId(targetForm));
+        }
+        return false;
+    }
 
     ResultEntry entry;
     entry.reference = placed;
@@ -153,61 +217,83 @@ void testLocation(void* placed, bool keywordEligible, const SearchTerms& terms, 
     entry.extraForm = extraForm;
     entry.extraName = extraName;
     const bool keywordMatched = entry.keywordMatched;
-    if (list.offer(std::move(entry)) && !anyKeywordMatched) anyKeywordMatched = keywordMatched;
+    const bool appended = walk.list.offer(std::move(entry));
+    if (appended && !walk.anyKeywordMatched) walk.anyKeywordMatched = keywordMatched;
+    return appended;
 }
 
-}  // namespace
-
-void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
-                               bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected) {
-    const void* map = readHostPointer(HostOffset::HostForms_AllFormsMap);
-    if (map == nullptr) return;
-    const auto* slots = readHostField<const AllFormsSlot*>(map, HostLayout::MapSlots);
-    const auto slotCount = readHostField<std::uint64_t>(map, HostLayout::MapSlotCount);
-    if (slots == nullptr) return;
-
-    LocationCandidateList list;
-    for (std::uint64_t i = 0; i < slotCount; ++i) {
+// Walks the slots from `first` on. With kGather it returns at the slot after
+// which close names can no longer change (something was appended, or enough
+// lines came close), so that the rest of the walk runs the plain code. Each
+// kind of walk is a function of its own, so that the plain one compiles as if
+// the others did not exist.
+template <bool kFold, bool kGather>
+[[gnu::noinline]] std::uint64_t walkSlots(const LocationWalk& walk, std::uint64_t first,
+                                          CloseNameSuggestions* suggestions) {
+    // Held in locals: the game's calls could change any memory the walk
+    // record points into, so its fields would be read again for every slot.
+    const AllFormsSlot* slots = walk.slots;
+    const std::uint64_t slotCount = walk.slotCount;
+    const SearchForms& forms = walk.forms;
+    const bool skipHiddenMarkers = walk.skipHiddenMarkers;
+    for (std::uint64_t i = first; i < slotCount; ++i) {
         if (i + kPrefetchDistance < slotCount && slots[i + kPrefetchDistance].chain != kEmptySlotChain)
             prefetchForm(slots[i + kPrefetchDistance].form);
         const AllFormsSlot& slot = slots[i];
         if (slot.chain == kEmptySlotChain) continue;
-        const CheapTestResult cheap = runCheapTests(slot, forms, skipNonStarMapVisibleMapMarkers);
+        const CheapTestResult cheap = runCheapTests(slot, forms, skipHiddenMarkers);
         if (!cheap.passed) continue;
-        testLocation(slot.form, cheap.keywordEligible, loweredTerms, forms, list, collected.anyKeywordMatched);
+        const bool appended = testLocation<kFold, kGather>(slot.form, cheap.keywordEligible, walk, suggestions);
+        if constexpr (kGather) {
+            if (appended) suggestions->stop();
+            if (suggestions->editLimit() < 0) return i + 1;
+        }
     }
-    std::vector<ResultEntry> locations = list.takeEntries();
-    if (collected.entries.empty()) {
-        collected.entries = std::move(locations);
-        return;
-    }
-    collected.entries.insert(collected.entries.end(), std::make_move_iterator(locations.begin()),
-                             std::make_move_iterator(locations.end()));
+    return slotCount;
 }
 
-void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
-                             CollectedCandidates& collected) {
+template <bool kFold>
+void walkAllSlots(const LocationWalk& walk, CloseNameSuggestions* suggestions) {
+    std::uint64_t next = 0;
+    if (suggestions != nullptr && suggestions->editLimit() >= 0) next = walkSlots<kFold, true>(walk, 0, suggestions);
+    walkSlots<kFold, false>(walk, next, nullptr);
+}
+
+template <bool kFold>
+void walkPlanets(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
+                 CloseNameSuggestions* suggestions) {
     for (void* planet : collectPlanetForms()) {
         MatchInfo info;
+        std::optional<CandidateCloseness> closeness;
+        if (suggestions != nullptr && suggestions->editLimit() >= 0) closeness.emplace(*suggestions);
         const std::string_view planetName = formDisplayNameView(planet);
         if (planetName.empty()) continue;
-        const NameTest planetTest = testName(loweredTerms, info, planetName);
+        const NameTest planetTest = testName<kFold>(loweredTerms, info, planetName);
         if (planetTest.dropped) continue;
+        if (closeness) closeness->note(planetName, planetTest);
 
         void* parent = hostFunction<FormQueryFn>(HostOffset::HostForm_GetParentForm)(nullptr, 0, planet);
         const std::string_view parentName = formDisplayNameView(parent);
         if (parent == nullptr || parentName.empty()) continue;
-        const NameTest parentTest = testName(loweredTerms, info, parentName);
+        const NameTest parentTest = testName<kFold>(loweredTerms, info, parentName);
         if (parentTest.dropped) continue;
+        if (closeness) closeness->note(parentName, parentTest);
 
         void* ancestorForm = findAncestorWithKeyword(parent, forms.ancestorKeyword);
         const std::string_view ancestorName = formDisplayNameView(ancestorForm);
         if (ancestorForm == nullptr || ancestorName.empty()) continue;
-        const NameTest ancestorTest = testName(loweredTerms, info, ancestorName);
+        const NameTest ancestorTest = testName<kFold>(loweredTerms, info, ancestorName);
         if (ancestorTest.dropped) continue;
 
         const bool secondaryHit = planetTest.hit || parentTest.hit;
-        if (!secondaryHit && !ancestorTest.hit) continue;
+        if (!secondaryHit && !ancestorTest.hit) {
+            if (closeness) {
+                closeness->note(ancestorName, ancestorTest);
+                if (const std::optional<int> edits = closeness->closeEdits())
+                    suggestions->offer(*edits, planetLineText(planetName, ancestorName), hostFormId(planet));
+            }
+            continue;
+        }
 
         ResultEntry entry;
         entry.secondaryNameHit = secondaryHit;
@@ -219,7 +305,39 @@ void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms&
         entry.ancestorForm = ancestorForm;
         entry.ancestorName = ancestorName;
         collected.entries.push_back(std::move(entry));
+        if (suggestions != nullptr) suggestions->stop();
     }
+}
+
+}  // namespace
+
+void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
+                               bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected,
+                               const SearchAdditions& additions) {
+    const void* map = readHostPointer(HostOffset::HostForms_AllFormsMap);
+    if (map == nullptr) return;
+    const auto* slots = readHostField<const AllFormsSlot*>(map, HostLayout::MapSlots);
+    const auto slotCount = readHostField<std::uint64_t>(map, HostLayout::MapSlotCount);
+    if (slots == nullptr) return;
+
+    LocationCandidateList list;
+    const LocationWalk walk{
+        slots, slotCount, loweredTerms, forms, skipNonStarMapVisibleMapMarkers, list, collected.anyKeywordMatched};
+    if (additions.foldAccentedLetters) walkAllSlots<true>(walk, additions.closeNames);
+    else walkAllSlots<false>(walk, additions.closeNames);
+    std::vector<ResultEntry> locations = list.takeEntries();
+    if (collected.entries.empty()) {
+        collected.entries = std::move(locations);
+        return;
+    }
+    collected.entries.insert(collected.entries.end(), std::make_move_iterator(locations.begin()),
+                             std::make_move_iterator(locations.end()));
+}
+
+void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
+                             const SearchAdditions& additions) {
+    if (additions.foldAccentedLetters) walkPlanets<true>(loweredTerms, forms, collected, additions.closeNames);
+    else walkPlanets<false>(loweredTerms, forms, collected, additions.closeNames);
 }
 
 }  // namespace lumora

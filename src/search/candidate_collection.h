@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "search/result_entry.h"
-#include "search/search_terms.h"
+#include "text/search_terms.h"
 
 namespace lumora {
 
@@ -15,6 +15,14 @@ struct SearchForms {
     void* secondEligibility = nullptr;
 };
 
+class CloseNameSuggestions;
+
+// What the walks do beyond the plain matching; nothing by default.
+struct SearchAdditions {
+    bool foldAccentedLetters = false;  // the terms are folded (foldedTerms); names are folded as they are tested
+    CloseNameSuggestions* closeNames = nullptr;  // gathers close names while nothing has been collected
+};
+
 struct CollectedCandidates {
     std::vector<ResultEntry> entries;  // all locations, then all planets
     bool anyKeywordMatched = false;
@@ -24,9 +32,11 @@ struct CollectedCandidates {
 // is null). The caller holds the all-forms lock. Host calls and allocations
 // may throw.
 void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
-                               bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected);
+                               bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected,
+                               const SearchAdditions& additions = {});
 
 // Appends the planet candidates of the planet registry, in registry order.
-void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected);
+void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
+                             const SearchAdditions& additions = {});
 
 }  // namespace lumora

@@ -25,7 +25,7 @@ std::vector<ResultLine> locationLines(const std::vector<ResultEntry>& ordered) {
     for (const ResultEntry& e : ordered) {
         if (lines.size() == kMaxResultLines) break;
         if (!makesLocationLine(e) || isListed(listed, e.primaryForm)) continue;
-        lines.push_back({e.primaryName + " | " + e.targetName + "\n", hostFormId(e.targetForm)});
+        lines.push_back({locationLineText(e.primaryName, e.targetName), hostFormId(e.targetForm)});
         listed.push_back(e.primaryForm);
     }
     return lines;
@@ -43,7 +43,7 @@ PlanetLines planetLines(const std::vector<ResultEntry>& collected) {
     for (const ResultEntry& e : collected) {
         if (planets.lines.size() == kMaxResultLines) break;
         if (!makesPlanetLine(e) || isListed(listed, e.targetForm)) continue;
-        planets.lines.push_back({e.targetName + " | " + e.ancestorName + "\n", hostFormId(e.targetForm)});
+        planets.lines.push_back({planetLineText(e.targetName, e.ancestorName), hostFormId(e.targetForm)});
         listed.push_back(e.targetForm);
         if (e.secondaryNameHit) ++planets.secondaryHits;
         if (e.tertiaryNameHit) ++planets.tertiaryHits;
@@ -74,6 +74,18 @@ void printLine(ResultsListing& listing, std::int32_t number, const ResultLine& l
 #endif
 
 }  // namespace
+
+std::string locationLineText(std::string_view primaryName, std::string_view targetName) {
+    return std::string(primaryName) + " | " + std::string(targetName) + "\n";
+}
+
+std::string planetLineText(std::string_view targetName, std::string_view ancestorName) {
+    return std::string(targetName) + " | " + std::string(ancestorName) + "\n";
+}
+
+void appendResultLine(ResultsListing& listing, std::int32_t number, const ResultLine& line) {
+    printLine(listing, number, line);
+}
 
 bool makesLocationLine(const ResultEntry& e) {
     return e.targetForm != nullptr && !e.targetName.empty() && e.primaryForm != nullptr && !e.primaryName.empty();

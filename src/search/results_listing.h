@@ -9,8 +9,8 @@
 #include "config/placeholder.h"
 #include "config/ui_texts.h"
 #include "search/result_entry.h"
-#include "search/search_terms.h"
 #include "state/plugin_state.h"
+#include "text/search_terms.h"
 
 namespace lumora {
 
@@ -41,6 +41,14 @@ bool makesPlanetLine(const ResultEntry& entry);
 // before its first line, and an empty line between the two sections.
 void printPageLines(ResultsListing& page, std::span<const ResultLine> locations, std::span<const ResultLine> planets,
                     const UiTextsRecord& texts);
+
+// The text of a location line (`primaryName | targetName`) and of a planet
+// line (`targetName | ancestorName`), with its newline.
+std::string locationLineText(std::string_view primaryName, std::string_view targetName);
+std::string planetLineText(std::string_view targetName, std::string_view ancestorName);
+
+// Appends "[number] " and the line to the text, and the line's key.
+void appendResultLine(ResultsListing& listing, std::int32_t number, const ResultLine& line);
 
 // `ordered` is the list after ordering, `collected` the same entries in
 // collection order; the location lines follow the first, the planet lines the

@@ -1,6 +1,7 @@
 #include "search/run_search.h"
 
 #include <mutex>
+#include <new>
 #include <optional>
 #include <variant>
 
@@ -11,6 +12,7 @@
 #include "host/game_names.h"
 #include "host/ui.h"
 #include "search/candidate_collection.h"
+#include "search/close_name_suggestions.h"
 #include "search/form_queries.h"
 #include "search/host_lock_guard.h"
 #include "search/message_box.h"
@@ -42,6 +44,16 @@ ResolvedSearchForms resolveSearchForms() {
     return forms;
 }
 
+// A text that cannot be stored leaves the one remembered before: the search
+// itself does not need it.
+void rememberSearchText(const std::string& text) {
+    std::lock_guard state(PluginState.mutex);
+    try {
+        PluginState.lastSearchText = text;
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 }  // namespace
 
 void runSearch(std::string text) {
@@ -55,7 +67,9 @@ void runSearch(std::string text) {
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
         return;
     }
-    const SplitSearchTerms terms = splitSearchText(text);
+    if (Settings.rememberLastSearch) rememberSearchText(text);
+    SplitSearchTerms terms = splitSearchText(text);
+    if (Settings.foldAccentedLetters) terms.lowered = foldedTerms(terms.lowered);
     PlaceholderParts countParts;
     splitAtPlaceholder(UiTexts.foundMatches, countParts);
 
@@ -73,17 +87,24 @@ void runSearch(std::string text) {
     std::optional<ResultsListing> listing;
     ResultPagesRecord laterPages;
     try {
-        collectLocationCandidates(terms.lowered, forms, Settings.skipNonStarMapVisibleMapMarkers, collected);
+        std::optional<CloseNameSuggestions> closeNames;
+        if (Settings.suggestSimilarNames) closeNames.emplace(terms.lowered.includeTerm, Settings.foldAccentedLetters);
+        const SearchAdditions additions{Settings.foldAccentedLetters, closeNames ? &*closeNames : nullptr};
+        collectLocationCandidates(terms.lowered, forms, Settings.skipNonStarMapVisibleMapMarkers, collected, additions);
         // The game must never see an exception: one out of the planet walk,
         // the ordering or the text ends the search the same way as one out of
         // the location walk.
-        collectPlanetCandidates(terms.lowered, forms, collected);
+        collectPlanetCandidates(terms.lowered, forms, collected, additions);
         if (!collected.entries.empty()) {
             std::vector<ResultEntry> inCollectionOrder = collected.entries;
             orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
             listing = buildResultsListing(collected.entries, inCollectionOrder, terms, text, countParts, UiTexts);
             if (Settings.pageResultsWithHotkey)
                 laterPages = keepLaterPages(collected.entries, inCollectionOrder, *listing, UiTexts);
+        } else if (closeNames) {
+            // Close names are chosen with a digit exactly like results.
+            if (const std::vector<ResultLine> lines = closeNames->lines(); !lines.empty())
+                listing = buildCloseNamesListing(lines, UiTexts);
         }
     } catch (...) {
         collected.entries.clear();

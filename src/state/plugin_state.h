@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "state/result_pages.h"
@@ -43,6 +44,7 @@ struct PluginStateRecord {
     std::int64_t lastPromptRequestAtNs = 0;
     ResultKeyMap resultKeys;
     ResultPagesRecord resultPages;  // stays empty unless bPageResultsWithHotkey is on
+    std::string lastSearchText;     // the last non-empty text searched, as received; kept only when remembering is on
 };
 
 extern PluginStateRecord PluginState;

@@ -1,9 +1,11 @@
-#include "search/scratch_text.h"
+#include "text/scratch_text.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstring>
+
+#include "text/accent_folding.h"
+#include "text/lower_case_table.h"
 
 namespace lumora {
 
@@ -18,14 +20,13 @@ ScratchText::ScratchText(std::string_view text) : m_size(text.size()) {
 }
 
 void ScratchText::lowerCase() {
-    // tolower of every byte value, asked once: every name of every candidate
-    // passes through here.
-    static const std::array<char, 256> lowered = [] {
-        std::array<char, 256> table{};
-        for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = static_cast<char>(std::tolower(c));
-        return table;
-    }();
+    static const std::array<char, 256>& lowered = lowerCaseTable();
     for (std::size_t i = 0; i < m_size; ++i) m_data[i] = lowered[static_cast<unsigned char>(m_data[i])];
+}
+
+void ScratchText::foldAccentedLetters() {
+    // Folding writes no further than it has read, so it can work in place.
+    m_size = lumora::foldAccentedLetters(view(), m_data);
 }
 
 bool ScratchText::removeAll(char removed) {

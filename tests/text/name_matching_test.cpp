@@ -4,8 +4,8 @@
 #include <random>
 #include <string>
 
-#include "search/name_matching.h"
-#include "search/search_terms.h"
+#include "text/name_matching.h"
+#include "text/search_terms.h"
 
 using namespace lumora;
 

@@ -21,4 +21,7 @@ SplitSearchTerms splitSearchText(std::string text);
 // Per-byte lower-casing with tolower in the C locale: only A-Z change.
 std::string lowerCased(std::string text);
 
+// Both terms with their accented letters folded (see foldAccentedLetters).
+SearchTerms foldedTerms(const SearchTerms& terms);
+
 }  // namespace lumora

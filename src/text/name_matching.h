@@ -2,8 +2,8 @@
 // Tests one name of a candidate against the player's terms.
 #include <string_view>
 
-#include "search/match_info.h"
-#include "search/search_terms.h"
+#include "text/match_info.h"
+#include "text/search_terms.h"
 
 namespace lumora {
 
@@ -14,5 +14,10 @@ MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& inf
 // Lower-cases its own copy of the name, then: Excluded when the exclude term
 // hits it, else the include term's result (NoMatch for an empty include term).
 MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name);
+
+// The same with accented letters compared as their plain letters: the terms
+// folded by foldedTerms, the name folded here (positions then count in the
+// folded name).
+MatchKind matchFoldedCandidateName(const SearchTerms& foldedTerms, MatchInfo& info, std::string_view name);
 
 }  // namespace lumora

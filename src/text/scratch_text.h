@@ -15,7 +15,13 @@ public:
     ScratchText& operator=(const ScratchText&) = delete;
 
     std::string_view view() const { return {m_data, m_size}; }
+    char* data() { return m_data; }
+    // Keeps the first `size` bytes; never grows the text.
+    void shrinkTo(std::size_t size) { m_size = size < m_size ? size : m_size; }
     void lowerCase();
+    // Lower-cases and folds accented letters (see foldAccentedLetters); the
+    // text may get shorter.
+    void foldAccentedLetters();
     // Removes every occurrence of the byte, keeping the order of the rest;
     // true when something was removed.
     bool removeAll(char removed);

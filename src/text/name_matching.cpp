@@ -1,4 +1,4 @@
-#include "search/name_matching.h"
+#include "text/name_matching.h"
 
 #include <array>
 #include <cctype>
@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "search/scratch_text.h"
+#include "text/accent_folding.h"
+#include "text/scratch_text.h"
 
 namespace lumora {
 
@@ -146,6 +147,19 @@ MatchKind matchTerm(std::string_view term, std::string_view name, MatchInfo& inf
     return matchAliasOrKeyword(strippedTerm.view(), strippedName.view(), info);
 }
 
+namespace {
+
+// The exclude term, then the include term, against a name already lower-cased
+// (and folded, when the terms are).
+MatchKind matchPreparedName(const SearchTerms& terms, MatchInfo& info, std::string_view name) {
+    if (!terms.excludeTerm.empty() && matchTerm(terms.excludeTerm, name, info) != MatchKind::NoMatch)
+        return MatchKind::Excluded;
+    if (!terms.includeTerm.empty()) return matchTerm(terms.includeTerm, name, info);
+    return MatchKind::NoMatch;
+}
+
+}  // namespace
+
 MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name) {
     // Without an exclude term, most names of a search are settled here,
     // before the lower-cased copy is made.
@@ -155,11 +169,16 @@ MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, s
     }
     ScratchText loweredName(name);
     loweredName.lowerCase();
-    if (!loweredTerms.excludeTerm.empty() &&
-        matchTerm(loweredTerms.excludeTerm, loweredName.view(), info) != MatchKind::NoMatch)
-        return MatchKind::Excluded;
-    if (!loweredTerms.includeTerm.empty()) return matchTerm(loweredTerms.includeTerm, loweredName.view(), info);
-    return MatchKind::NoMatch;
+    return matchPreparedName(loweredTerms, info, loweredName.view());
+}
+
+MatchKind matchFoldedCandidateName(const SearchTerms& foldedTerms, MatchInfo& info, std::string_view name) {
+    // Without a byte that can begin an accented letter, folding the name is
+    // lower-casing it.
+    if (!mayHoldAccentedLetter(name)) return matchCandidateName(foldedTerms, info, name);
+    ScratchText foldedName(name);
+    foldedName.foldAccentedLetters();
+    return matchPreparedName(foldedTerms, info, foldedName.view());
 }
 
 }  // namespace lumora

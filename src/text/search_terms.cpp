@@ -1,12 +1,18 @@
-#include "search/search_terms.h"
+#include "text/search_terms.h"
 
 #include <cctype>
+
+#include "text/accent_folding.h"
 
 namespace lumora {
 
 std::string lowerCased(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
+}
+
+SearchTerms foldedTerms(const SearchTerms& terms) {
+    return {foldedAccentedLetters(terms.includeTerm), foldedAccentedLetters(terms.excludeTerm)};
 }
 
 SplitSearchTerms splitSearchText(std::string text) {

@@ -1,0 +1,52 @@
+#include "search/close_name_suggestions.h"
+
+#include <algorithm>
+
+namespace lumora {
+
+namespace {
+
+bool holdsText(const std::vector<ResultLine>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const ResultLine& line) { return line.text == text; });
+}
+
+}  // namespace
+
+CloseNameSuggestions::CloseNameSuggestions(std::string_view includeTerm, bool foldNames)
+    : m_test(includeTerm, foldNames) {}
+
+int CloseNameSuggestions::editLimit() const {
+    if (m_stopped || m_test.allowedEdits() < 0) return -1;
+    // A stripped term never occurs unchanged in a name the search did not
+    // hit, so one edit is the closest a candidate comes.
+    if (isFull(1)) return -1;
+    if (m_test.allowedEdits() >= 2 && isFull(2)) return 1;
+    return m_test.allowedEdits();
+}
+
+void CloseNameSuggestions::offer(int edits, std::string lineText, std::uint32_t formId) {
+    if (edits < 0 || edits > std::min(editLimit(), kMostEdits)) return;
+    std::vector<ResultLine>& lines = m_byEdits[static_cast<std::size_t>(edits)];
+    if (lines.size() == kMostCloseNames || holdsText(lines, lineText)) return;
+    lines.push_back({std::move(lineText), formId});
+}
+
+std::vector<ResultLine> CloseNameSuggestions::lines() const {
+    std::vector<ResultLine> ranked;
+    for (const std::vector<ResultLine>& lines : m_byEdits)
+        for (const ResultLine& line : lines) {
+            if (ranked.size() == kMostCloseNames) return ranked;
+            if (!holdsText(ranked, line.text)) ranked.push_back(line);
+        }
+    return ranked;
+}
+
+ResultsListing buildCloseNamesListing(const std::vector<ResultLine>& lines, const UiTextsRecord& texts) {
+    ResultsListing listing;
+    listing.text = texts.noMatchesFound + "\n\n" + texts.suggestionsHeading + "\n";
+    std::int32_t number = 0;
+    for (const ResultLine& line : lines) appendResultLine(listing, number++, line);
+    return listing;
+}
+
+}  // namespace lumora
