@@ -30,7 +30,7 @@ struct NameTest {
 };
 
 template <bool kFold>
-NameTest testName(const SearchTerms& terms, MatchInfo& info, std::string_view name) {
+NameTest testName(const PreparedTerms& terms, MatchInfo& info, std::string_view name) {
     const MatchKind kind = kFold ? matchFoldedCandidateName(terms, info, name) : matchCandidateName(terms, info, name);
     const bool dropped = kind < MatchKind::NoMatch;
     const bool hit = kind > MatchKind::NoMatch;
@@ -72,48 +72,46 @@ void prefetchForm(const void* form) {
     __builtin_prefetch(static_cast<const std::uint8_t*>(form) + 0x40);
 }
 
-// What the steps before the first name test say about a slot.
-struct CheapTestResult {
-    bool passed = false;           // false: the slot is skipped
-    bool keywordEligible = false;  // the candidate's eligibility, when passed
-};
+// What the steps before the first name test say about a slot. A plain
+// enumeration, not a record: it stays in a register in the walk's loop.
+enum class SlotVerdict : std::uint8_t { Skipped, Candidate, EligibleCandidate };
 
 // Steps before the first name test; none of them allocates. Every slot of
 // the map passes through here, so it stays inside each walk's loop, however
 // many walks call it.
-[[gnu::always_inline]] inline CheapTestResult runCheapTests(const AllFormsSlot& slot, const SearchForms& forms,
-                                                            bool skipHiddenMarkers) {
-    constexpr CheapTestResult kSkipped{};
-    if (!isValidFormKey(slot.key) || slot.form == nullptr) return kSkipped;
+[[gnu::always_inline]] inline SlotVerdict runCheapTests(const AllFormsSlot& slot, const SearchForms& forms,
+                                                        bool skipHiddenMarkers) {
+    if (!isValidFormKey(slot.key) || slot.form == nullptr) return SlotVerdict::Skipped;
     void* placed = slot.form;
-    if (formTypeCode(placed) != HostLayout::TypePlacedObject) return kSkipped;
+    if (formTypeCode(placed) != HostLayout::TypePlacedObject) return SlotVerdict::Skipped;
     void* base = readHostField<void*>(placed, HostLayout::PlacedBase);
-    if (base == nullptr || !isValidFormKey(hostFormId(base))) return kSkipped;
+    if (base == nullptr || !isValidFormKey(hostFormId(base))) return SlotVerdict::Skipped;
 
     bool keywordEligible = false;
     if (isMapMarkerBase(base)) {
         if (skipHiddenMarkers) {
             if (readHostField<std::uint32_t>(placed, HostLayout::FormFlags) & HostLayout::FlagHiddenMarker)
-                return kSkipped;
-            if (hostFunction<IsFilteredFn>(HostOffset::HostLocation_IsFiltered)(nullptr, 0, placed)) return kSkipped;
-            if (!isStarMapVisibleMarker(placed)) return kSkipped;
+                return SlotVerdict::Skipped;
+            if (hostFunction<IsFilteredFn>(HostOffset::HostLocation_IsFiltered)(nullptr, 0, placed))
+                return SlotVerdict::Skipped;
+            if (!isStarMapVisibleMarker(placed)) return SlotVerdict::Skipped;
         }
     } else {
         keywordEligible =
             isKeywordEligible(base, placed, forms.context, forms.firstEligibility, forms.secondEligibility);
-        if (!keywordEligible) return kSkipped;
+        if (!keywordEligible) return SlotVerdict::Skipped;
     }
 
     if ((hostFormId(placed) >> 24) == 0xFF && queryForm(HostOffset::HostLocation_GetAltForm, placed) == nullptr)
-        return kSkipped;
-    return {true, keywordEligible};
+        return SlotVerdict::Skipped;
+    return keywordEligible ? SlotVerdict::EligibleCandidate : SlotVerdict::Candidate;
 }
 
 // The walk's state shared by every slot.
 struct LocationWalk {
     const AllFormsSlot* slots;
     std::uint64_t slotCount;
-    const SearchTerms& terms;
+    const PreparedTerms& terms;
     const SearchForms& forms;
     bool skipHiddenMarkers;
     LocationCandidateList& list;
@@ -126,7 +124,7 @@ struct LocationWalk {
 template <bool kFold, bool kGather>
 [[gnu::always_inline]] inline bool testLocation(void* placed, bool keywordEligible, const LocationWalk& walk,
                                                 CloseNameSuggestions* suggestions) {
-    const SearchTerms& terms = walk.terms;
+    const PreparedTerms& terms = walk.terms;
     const SearchForms& forms = walk.forms;
     MatchInfo info;
     info.keywordEligible = keywordEligible;
@@ -241,9 +239,10 @@ template <bool kFold, bool kGather>
             prefetchForm(slots[i + kPrefetchDistance].form);
         const AllFormsSlot& slot = slots[i];
         if (slot.chain == kEmptySlotChain) continue;
-        const CheapTestResult cheap = runCheapTests(slot, forms, skipHiddenMarkers);
-        if (!cheap.passed) continue;
-        const bool appended = testLocation<kFold, kGather>(slot.form, cheap.keywordEligible, walk, suggestions);
+        const SlotVerdict verdict = runCheapTests(slot, forms, skipHiddenMarkers);
+        if (verdict == SlotVerdict::Skipped) continue;
+        const bool appended = testLocation<kFold, kGather>(slot.form, verdict == SlotVerdict::EligibleCandidate, walk,
+                                                           suggestions);
         if constexpr (kGather) {
             if (appended) suggestions->stop();
             if (suggestions->editLimit() < 0) return i + 1;
@@ -260,7 +259,7 @@ void walkAllSlots(const LocationWalk& walk, CloseNameSuggestions* suggestions) {
 }
 
 template <bool kFold>
-void walkPlanets(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
+void walkPlanets(const PreparedTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
                  CloseNameSuggestions* suggestions) {
     for (void* planet : collectPlanetForms()) {
         MatchInfo info;
@@ -311,7 +310,7 @@ void walkPlanets(const SearchTerms& loweredTerms, const SearchForms& forms, Coll
 
 }  // namespace
 
-void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
+void collectLocationCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms,
                                bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected,
                                const SearchAdditions& additions) {
     const void* map = readHostPointer(HostOffset::HostForms_AllFormsMap);
@@ -334,7 +333,7 @@ void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForm
                              std::make_move_iterator(locations.end()));
 }
 
-void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
+void collectPlanetCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
                              const SearchAdditions& additions) {
     if (additions.foldAccentedLetters) walkPlanets<true>(loweredTerms, forms, collected, additions.closeNames);
     else walkPlanets<false>(loweredTerms, forms, collected, additions.closeNames);

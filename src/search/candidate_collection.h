@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "search/result_entry.h"
-#include "text/search_terms.h"
+#include "text/prepared_terms.h"
 
 namespace lumora {
 
@@ -31,12 +31,12 @@ struct CollectedCandidates {
 // Appends the location candidates of the all-forms map (nothing when the map
 // is null). The caller holds the all-forms lock. Host calls and allocations
 // may throw.
-void collectLocationCandidates(const SearchTerms& loweredTerms, const SearchForms& forms,
+void collectLocationCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms,
                                bool skipNonStarMapVisibleMapMarkers, CollectedCandidates& collected,
                                const SearchAdditions& additions = {});
 
 // Appends the planet candidates of the planet registry, in registry order.
-void collectPlanetCandidates(const SearchTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
+void collectPlanetCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
                              const SearchAdditions& additions = {});
 
 }  // namespace lumora

@@ -90,11 +90,12 @@ void runSearch(std::string text) {
         std::optional<CloseNameSuggestions> closeNames;
         if (Settings.suggestSimilarNames) closeNames.emplace(terms.lowered.includeTerm, Settings.foldAccentedLetters);
         const SearchAdditions additions{Settings.foldAccentedLetters, closeNames ? &*closeNames : nullptr};
-        collectLocationCandidates(terms.lowered, forms, Settings.skipNonStarMapVisibleMapMarkers, collected, additions);
+        const PreparedTerms prepared(terms.lowered);
+        collectLocationCandidates(prepared, forms, Settings.skipNonStarMapVisibleMapMarkers, collected, additions);
         // The game must never see an exception: one out of the planet walk,
         // the ordering or the text ends the search the same way as one out of
         // the location walk.
-        collectPlanetCandidates(terms.lowered, forms, collected, additions);
+        collectPlanetCandidates(prepared, forms, collected, additions);
         if (!collected.entries.empty()) {
             std::vector<ResultEntry> inCollectionOrder = collected.entries;
             orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));

@@ -8,6 +8,7 @@
 
 #include "text/accent_folding.h"
 #include "text/scratch_text.h"
+#include "text/term_steps.h"
 
 namespace lumora {
 
@@ -40,22 +41,14 @@ constexpr RemovalStep kRemovalSteps[] = {
 
 // Steps 5 and 6, on the term and the name stripped of all three bytes.
 MatchKind matchAliasOrKeyword(std::string_view t, std::string_view n, MatchInfo& info) {
-    if (const std::size_t p = n.find("varuun"); p != kNotFound && contains(t, "varun")) {
+    if (const std::size_t p = n.find("varuun"); p != kNotFound && contains(t, kAliasTermPart)) {
         recordHit(info, p, p == 0);
         return MatchKind::KnownAlias;
     }
-
-    if (info.keywordEligible) {
-        MatchKind keyword = MatchKind::NoMatch;
-        if (contains(t, "beaco")) keyword = MatchKind::BeaconKeyword;
-        else if (contains(t, "outp")) keyword = MatchKind::OutpostKeyword;
-        else if (contains(t, "decor")) keyword = MatchKind::DecorKeyword;
-        if (keyword != MatchKind::NoMatch) {
-            info.keywordMatched = true;
-            return keyword;
-        }
-    }
-    return MatchKind::NoMatch;
+    if (!info.keywordEligible) return MatchKind::NoMatch;
+    const MatchKind keyword = keywordStepKind(t);
+    if (keyword != MatchKind::NoMatch) info.keywordMatched = true;
+    return keyword;
 }
 
 // Stripping only removes bytes, so a byte of the term that no step removes
@@ -63,45 +56,8 @@ MatchKind matchAliasOrKeyword(std::string_view t, std::string_view n, MatchInfo&
 // of a search fail this way, without the stripped copies being made.
 bool nameLacksAKeptTermByte(std::string_view term, std::string_view name) {
     for (const char c : term) {
-        if (c == ' ' || c == '\'' || c == '-') continue;
+        if (isStrippedByte(c)) continue;
         if (name.find(c) == kNotFound) return true;
-    }
-    return false;
-}
-
-// The bytes that lower-case to a given byte: the byte itself and, in the C
-// locale, its capital.
-struct LowerCasePreimage {
-    char bytes[2];
-    std::uint8_t count = 0;
-    bool more = false;  // more than two; the name then has to be lower-cased
-};
-
-const LowerCasePreimage& preimageOf(char lowered) {
-    static const std::array<LowerCasePreimage, 256> preimages = [] {
-        std::array<LowerCasePreimage, 256> table{};
-        for (int c = 0; c < 256; ++c) {
-            LowerCasePreimage& p = table[static_cast<unsigned char>(std::tolower(c))];
-            if (p.count < 2) p.bytes[p.count++] = static_cast<char>(c);
-            else p.more = true;
-        }
-        return table;
-    }();
-    return preimages[static_cast<unsigned char>(lowered)];
-}
-
-// The same test as nameLacksAKeptTermByte on the name as the game gives it,
-// before it is lower-cased: a byte is there when one of the bytes that
-// lower-case to it is.
-bool unloweredNameLacksAKeptTermByte(std::string_view term, std::string_view name) {
-    for (const char c : term) {
-        if (c == ' ' || c == '\'' || c == '-') continue;
-        const LowerCasePreimage& preimage = preimageOf(c);
-        if (preimage.more) continue;
-        bool present = false;
-        for (std::uint8_t i = 0; i < preimage.count && !present; ++i)
-            present = name.find(preimage.bytes[i]) != kNotFound;
-        if (!present) return true;
     }
     return false;
 }
@@ -110,14 +66,9 @@ bool unloweredNameLacksAKeptTermByte(std::string_view term, std::string_view nam
 // only the alias and keyword steps are left. Empty when the term holds
 // "varun", where the alias step needs the name.
 std::optional<MatchKind> matchWithoutStripping(std::string_view term, MatchInfo& info) {
-    if (term.find_first_of(" '-") == kNotFound) {
-        if (contains(term, "varun")) return std::nullopt;
-        return matchAliasOrKeyword(term, {}, info);
-    }
-    ScratchText t(term);
-    for (const RemovalStep& step : kRemovalSteps) t.removeAll(step.removed);
-    if (contains(t.view(), "varun")) return std::nullopt;
-    return matchAliasOrKeyword(t.view(), {}, info);
+    const std::string stripped = strippedOfRemovedBytes(term);
+    if (contains(stripped, kAliasTermPart)) return std::nullopt;
+    return matchAliasOrKeyword(stripped, {}, info);
 }
 
 }  // namespace
@@ -160,25 +111,53 @@ MatchKind matchPreparedName(const SearchTerms& terms, MatchInfo& info, std::stri
 
 }  // namespace
 
-MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name) {
-    // Without an exclude term, most names of a search are settled here,
-    // before the lower-cased copy is made.
-    if (loweredTerms.excludeTerm.empty() && !loweredTerms.includeTerm.empty() &&
-        unloweredNameLacksAKeptTermByte(loweredTerms.includeTerm, name)) {
-        if (const std::optional<MatchKind> kind = matchWithoutStripping(loweredTerms.includeTerm, info)) return *kind;
+MatchKind matchCandidateName(const PreparedTerms& prepared, MatchInfo& info, std::string_view name) {
+    // Without an exclude term, most names of a search are settled here, on
+    // the name as the game gives it, before a lower-cased copy is made.
+    const SearchTerms& terms = prepared.terms();
+    if (terms.excludeTerm.empty() && !terms.includeTerm.empty()) {
+        if (prepared.nameLacksAKeptIncludeByte(name)) {
+            if (const std::optional<MatchKind> kind = prepared.includeResultWithoutTheName(info)) return *kind;
+        } else if (const std::size_t p = prepared.findIncludeIgnoringCase(name); p != kNotFound) {
+            recordHit(info, p, p == 0 || name[p - 1] == ' ');
+            return MatchKind::Substring;
+        }
     }
     ScratchText loweredName(name);
     loweredName.lowerCase();
-    return matchPreparedName(loweredTerms, info, loweredName.view());
+    return matchPreparedName(terms, info, loweredName.view());
+}
+
+MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, std::string_view name) {
+    return matchCandidateName(PreparedTerms(loweredTerms), info, name);
+}
+
+MatchKind matchFoldedCandidateName(const PreparedTerms& folded, MatchInfo& info, std::string_view name) {
+    // Without a byte that can begin an accented letter, folding the name is
+    // lower-casing it.
+    if (!mayHoldAccentedLetter(name)) return matchCandidateName(folded, info, name);
+    ScratchText foldedName(name);
+    foldedName.foldAccentedLetters();
+    return matchPreparedName(folded.terms(), info, foldedName.view());
 }
 
 MatchKind matchFoldedCandidateName(const SearchTerms& foldedTerms, MatchInfo& info, std::string_view name) {
-    // Without a byte that can begin an accented letter, folding the name is
-    // lower-casing it.
-    if (!mayHoldAccentedLetter(name)) return matchCandidateName(foldedTerms, info, name);
-    ScratchText foldedName(name);
-    foldedName.foldAccentedLetters();
-    return matchPreparedName(foldedTerms, info, foldedName.view());
+    return matchFoldedCandidateName(PreparedTerms(foldedTerms), info, name);
+}
+
+std::string strippedOfRemovedBytes(std::string_view text) {
+    std::string stripped;
+    stripped.reserve(text.size());
+    for (const char c : text)
+        if (!isStrippedByte(c)) stripped += c;
+    return stripped;
+}
+
+MatchKind keywordStepKind(std::string_view strippedTerm) {
+    if (contains(strippedTerm, "beaco")) return MatchKind::BeaconKeyword;
+    if (contains(strippedTerm, "outp")) return MatchKind::OutpostKeyword;
+    if (contains(strippedTerm, "decor")) return MatchKind::DecorKeyword;
+    return MatchKind::NoMatch;
 }
 
 }  // namespace lumora

@@ -40,7 +40,7 @@ context 0x400001
         SearchForms forms{
             HostStartup.lookupById(kAncestorKeywordFormId), readHostPointer(HostOffset::HostGlobal_LocationContext),
             HostStartup.lookupById(kFirstEligibilityFormId), HostStartup.lookupById(kSecondEligibilityFormId)};
-        const SearchTerms terms{"place", ""};
+        const PreparedTerms terms(SearchTerms{"place", ""});
         HostLockGuard lock(reinterpret_cast<void*>(hostAddress(HostOffset::HostForms_AllFormsLock)));
         CollectedCandidates collected;
         lumora_test::startCountingAllocations();

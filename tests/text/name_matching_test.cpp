@@ -226,6 +226,19 @@ TEST(NameMatching, NameBytesLowerCaseAsTolowerDoesForEveryByteValue) {
     }
 }
 
+TEST(NameMatching, TermOfMoreDifferentBytesThanTheQuickTestHoldsStillMatchesByTheSteps) {
+    // 80 different bytes, none of them a capital or a stripped byte: found in
+    // a name that holds them after a blank, missed by one that lacks the last.
+    std::string term;
+    for (int byte = 0x80; byte < 0xD0; ++byte) term += static_cast<char>(byte);
+    const SplitSearchTerms terms = splitSearchText(term);
+    MatchInfo info;
+    EXPECT_EQ(matchCandidateName(terms.lowered, info, "x " + term), MatchKind::Substring);
+    EXPECT_EQ(info.firstMatchPos, 2);
+    EXPECT_TRUE(info.wordStartMatch);
+    EXPECT_EQ(matchCandidateName(terms.lowered, info, term.substr(0, 79)), MatchKind::NoMatch);
+}
+
 struct SplitCase {
     const char* text;
     const char* include;
