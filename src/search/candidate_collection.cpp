@@ -241,8 +241,8 @@ template <bool kFold, bool kGather>
         if (slot.chain == kEmptySlotChain) continue;
         const SlotVerdict verdict = runCheapTests(slot, forms, skipHiddenMarkers);
         if (verdict == SlotVerdict::Skipped) continue;
-        const bool appended = testLocation<kFold, kGather>(slot.form, verdict == SlotVerdict::EligibleCandidate, walk,
-                                                           suggestions);
+        const bool appended =
+            testLocation<kFold, kGather>(slot.form, verdict == SlotVerdict::EligibleCandidate, walk, suggestions);
         if constexpr (kGather) {
             if (appended) suggestions->stop();
             if (suggestions->editLimit() < 0) return i + 1;
@@ -333,8 +333,8 @@ void collectLocationCandidates(const PreparedTerms& loweredTerms, const SearchFo
                              std::make_move_iterator(locations.end()));
 }
 
-void collectPlanetCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
-                             const SearchAdditions& additions) {
+void collectPlanetCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms,
+                             CollectedCandidates& collected, const SearchAdditions& additions) {
     if (additions.foldAccentedLetters) walkPlanets<true>(loweredTerms, forms, collected, additions.closeNames);
     else walkPlanets<false>(loweredTerms, forms, collected, additions.closeNames);
 }

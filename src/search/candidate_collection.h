@@ -36,7 +36,7 @@ void collectLocationCandidates(const PreparedTerms& loweredTerms, const SearchFo
                                const SearchAdditions& additions = {});
 
 // Appends the planet candidates of the planet registry, in registry order.
-void collectPlanetCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
-                             const SearchAdditions& additions = {});
+void collectPlanetCandidates(const PreparedTerms& loweredTerms, const SearchForms& forms,
+                             CollectedCandidates& collected, const SearchAdditions& additions = {});
 
 }  // namespace lumora
