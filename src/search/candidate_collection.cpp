@@ -261,7 +261,11 @@ void walkAllSlots(const LocationWalk& walk, CloseNameSuggestions* suggestions) {
 template <bool kFold>
 void walkPlanets(const PreparedTerms& loweredTerms, const SearchForms& forms, CollectedCandidates& collected,
                  CloseNameSuggestions* suggestions) {
-    for (void* planet : collectPlanetForms()) {
+    const std::vector<void*> planets = collectPlanetForms();
+    // Room for every planet at once: growing the list one entry at a time
+    // would move every location entry before it, again and again.
+    collected.entries.reserve(collected.entries.size() + planets.size());
+    for (void* planet : planets) {
         MatchInfo info;
         std::optional<CandidateCloseness> closeness;
         if (suggestions != nullptr && suggestions->editLimit() >= 0) closeness.emplace(*suggestions);
