@@ -27,7 +27,11 @@ const char* const kWelcome =
     "  q            while the box ends in \"Press the search hotkey for more.\": the next ten lines\n"
     "  Enter        while a box is open: OK\n"
     "  search TEXT  all of the above in one go (\"thessa--ship\": Thessa, but not ship)\n"
-    "  help         every command;  quit  ends the session (or Ctrl-D)\n";
+    "  help         every command;  quit  ends the session (or Ctrl-D)\n"
+    "\n"
+    "The plugin starts with the first command that runs the game and reads its settings then.\n"
+    "Before that, `ini settings KEY 1` turns on an addition that players add by hand:\n"
+    "bPageResultsWithHotkey, bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch.\n";
 
 ScreenState screenOf(const Session& session) {
     return {session.menuOpen("GalaxyStarMapMenu"), session.menuOpen("Console"), session.menuOpen("TextInputMenu"),
@@ -61,12 +65,8 @@ int runTerminalSession(const DemoOptions& options) {
     std::FILE* out = session.output();
     printer.printRaw(out, kWelcome);
     printer.printRaw(out, "\nThe game's folder is " + session.workFolder() + "\n\n");
-    // A fresh game folder gets results pages turned on, so the hotkey shows
-    // what a box had no room for; a folder of the player's keeps its settings.
-    if (options.workdir.empty()) session.setIniValue("settings", "bPageResultsWithHotkey", "1");
-    session.start();
-    std::this_thread::sleep_for(100ms);
-    printer.printRaw(out, "\n");
+    // The plugin starts with the first command that runs the game, as in a
+    // script, so that settings written before it are the ones it reads.
 
     CommandRunner runner(session);
     std::string line;
