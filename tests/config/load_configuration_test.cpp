@@ -138,38 +138,6 @@ INSTANTIATE_TEST_SUITE_P(Values, FlagValueInFile,
                                            FlagFileCase{"11", false}, FlagFileCase{"1 ; on", false},
                                            FlagFileCase{"01", false}));
 
-// Both keys are read and never written: absent or empty, the file stays as it is.
-TEST_F(LoadConfiguration, PagingKeyIsOnOnlyForOneAndHintKeyReplacesTheHintAndNeitherIsWrittenBack) {
-    createPluginFolder();
-    const std::pair<const char*, bool> pagingCases[] = {{"", false},
-                                                        {"bPageResultsWithHotkey=\r\n", false},
-                                                        {"bPageResultsWithHotkey=1\r\n", true},
-                                                        {"bpageresultswithhotkey = 1 \r\n", true},
-                                                        {"bPageResultsWithHotkey=0\r\n", false},
-                                                        {"bPageResultsWithHotkey=true\r\n", false},
-                                                        {"bPageResultsWithHotkey=1 ; on\r\n", false}};
-    for (const auto& [line, paging] : pagingCases) {
-        writeBytes(settingsFile(), kFreshSettings + line);
-        loadConfiguration();
-        EXPECT_EQ(Settings.pageResultsWithHotkey, paging) << line;
-        EXPECT_EQ(readBytes(settingsFile()), kFreshSettings + line);
-    }
-    const std::pair<const char*, const char*> hintCases[] = {
-        {"", "Press the search hotkey for more."},
-        {"sNextPageHint=\r\n", "Press the search hotkey for more."},
-        {"sNextPageHint=Q: weiter\r\n", "Q: weiter"}};
-    for (const auto& [line, hint] : hintCases) {
-        writeBytes(languageFile(), kFreshLanguage + line);
-        loadConfiguration();
-        EXPECT_EQ(UiTexts.nextPageHint, hint) << line;
-        EXPECT_EQ(readBytes(languageFile()), kFreshLanguage + line);
-    }
-    std::filesystem::remove(settingsFile());  // a new file has no paging key, and paging stays off
-    loadConfiguration();
-    EXPECT_FALSE(Settings.pageResultsWithHotkey);
-    EXPECT_EQ(readBytes(settingsFile()), kFreshSettings);
-}
-
 TEST_F(LoadConfiguration, EmptyHotkeyIsRewrittenInPlaceAsDefault) {
     createPluginFolder();
     writeBytes(settingsFile(), "[General]\r\niTextInputMenuHotkey=\r\nbSkipNonStarMapVisibleMapMarkers=0\r\n");

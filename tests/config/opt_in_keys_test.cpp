@@ -27,18 +27,23 @@ protected:
 
 struct OptInRow {
     const char* lines;  // after the two settings every file has
-    bool suggest, fold, remember;
+    bool suggest, fold, remember, page;
 };
 
 TEST_F(OptInKeys, OnlyTheValueOneTurnsEachKeyOnAndTheFileStaysAsWritten) {
     const OptInRow rows[] = {
-        {"", false, false, false},
-        {"bSuggestSimilarNames=1\r\n", true, false, false},
-        {"bFoldAccentedLetters=1\r\n", false, true, false},
-        {"bRememberLastSearch=1\r\n", false, false, true},
-        {"bsuggestsimilarnames=1\r\nBFOLDACCENTEDLETTERS=1\r\nbRememberLastSearch=1\r\n", true, true, true},
-        {"bSuggestSimilarNames=true\r\nbFoldAccentedLetters=0\r\nbRememberLastSearch=\r\n", false, false, false},
-        {"bSuggestSimilarNames=01\r\nbFoldAccentedLetters=1 ; on\r\nbRememberLastSearch=yes\r\n", false, false, false},
+        {"", false, false, false, false},
+        {"bSuggestSimilarNames=1\r\n", true, false, false, false},
+        {"bFoldAccentedLetters=1\r\n", false, true, false, false},
+        {"bRememberLastSearch=1\r\n", false, false, true, false},
+        {"bPageResultsWithHotkey=1\r\n", false, false, false, true},
+        {"bsuggestsimilarnames=1\r\nBFOLDACCENTEDLETTERS=1\r\nbRememberLastSearch=1\r\nbpageresultswithhotkey = 1 \r\n",
+         true, true, true, true},
+        {"bSuggestSimilarNames=true\r\nbFoldAccentedLetters=0\r\nbRememberLastSearch=\r\nbPageResultsWithHotkey=\r\n",
+         false, false, false, false},
+        {"bSuggestSimilarNames=01\r\nbFoldAccentedLetters=1 ; on\r\nbRememberLastSearch=yes\r\n"
+         "bPageResultsWithHotkey=true\r\n",
+         false, false, false, false},
     };
     for (const OptInRow& row : rows) {
         const std::string file =
@@ -48,31 +53,35 @@ TEST_F(OptInKeys, OnlyTheValueOneTurnsEachKeyOnAndTheFileStaysAsWritten) {
         EXPECT_EQ(Settings.suggestSimilarNames, row.suggest) << row.lines;
         EXPECT_EQ(Settings.foldAccentedLetters, row.fold) << row.lines;
         EXPECT_EQ(Settings.rememberLastSearch, row.remember) << row.lines;
+        EXPECT_EQ(Settings.pageResultsWithHotkey, row.page) << row.lines;
         EXPECT_EQ(readBytes(settingsFile()), file) << row.lines;
     }
 }
 
-struct HeadingRow {
+struct TextRow {
     const char* line;
     const char* heading;
+    const char* hint;
 };
 
-TEST_F(OptInKeys, SuggestionsHeadingIsReadButItsDefaultIsNeverWritten) {
-    const HeadingRow rows[] = {
-        {"", "Close names:"},
-        {"sSuggestionsHeading=\r\n", "Close names:"},
-        {"sSuggestionsHeading=Meinten Sie:\r\n", "Meinten Sie:"},
-        {"SSUGGESTIONSHEADING=Aehnlich\r\n", "Aehnlich"},
+TEST_F(OptInKeys, AdditionsTextsAreReadButTheirDefaultsAreNeverWritten) {
+    const TextRow rows[] = {
+        {"", "Close names:", "Press the search hotkey for more."},
+        {"sSuggestionsHeading=\r\nsNextPageHint=\r\n", "Close names:", "Press the search hotkey for more."},
+        {"sSuggestionsHeading=Meinten Sie:\r\nsNextPageHint=Q: weiter\r\n", "Meinten Sie:", "Q: weiter"},
+        {"SSUGGESTIONSHEADING=Aehnlich\r\n", "Aehnlich", "Press the search hotkey for more."},
     };
-    for (const HeadingRow& row : rows) {
+    for (const TextRow& row : rows) {
         const std::string file = std::string("[General]\r\nsSearch=Suche\r\n") + row.line;
         writeBytes(languageFile(), file);
         loadConfiguration();
         EXPECT_EQ(UiTexts.suggestionsHeading, row.heading) << row.line;
-        // The eight keys of every language file are written back; the heading is not.
+        EXPECT_EQ(UiTexts.nextPageHint, row.hint) << row.line;
+        // The eight keys of every language file are written back; these two are not.
         const std::string written = *readBytes(languageFile());
         EXPECT_EQ(written.substr(0, file.size()), file) << row.line;
-        EXPECT_EQ(written.find("sSuggestionsHeading", file.size()), std::string::npos) << row.line;
+        for (const char* key : {"sSuggestionsHeading", "sNextPageHint"})
+            EXPECT_EQ(written.find(key, file.size()), std::string::npos) << row.line << key;
     }
 }
 
