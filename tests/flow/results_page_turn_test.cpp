@@ -76,53 +76,11 @@ protected:
         }
         return forms;
     }
-    static std::size_t uiMessageCount() {
-        std::size_t count = 0;
-        for (const auto& line : hostsim::transcript()) count += line.rfind("ui message ", 0) == 0;
-        return count;
-    }
     static bool pagesDropped() {
         return !PluginState.resultPages.linesRemain() && PluginState.resultPages.turn == PageTurn::None;
     }
     ManualClock clock_;
 };
-
-TEST_F(ResultsPageTurn, HotkeyShowsEachPageInTurnDoesNothingOnTheLastAndDigitsChooseFromIt) {
-    search("a");
-    turnPage();
-    turnPage();
-    const auto boxes = hostsim::gameMessageBoxes();
-    ASSERT_EQ(boxes.size(), 3u);
-    for (const auto& box : boxes) EXPECT_EQ(box.title, "Search");  // each through the title handling
-    EXPECT_TRUE(boxes[0].text.ends_with("[9] Lumen | Sellamir System\n\nFound 28 matches." + std::string(kHint)));
-    EXPECT_TRUE(boxes[1].text.starts_with(kPageTwoStart));
-    EXPECT_TRUE(boxes[1].text.ends_with("[9] Ship | Marrow\n\nFound 28 matches." + std::string(kHint)));
-    EXPECT_EQ(boxes[2].text,
-              std::string(kPageThreeStart) +
-                  "[1] \xC3\x89vora Deep | Quorra Expanse\n[2] Va'ruun Drift | Sellamir System\n"
-                  "[3] Nearhold | Outer Rim Registry\n[4] Thessa I | Corvane System\n\nFound 28 matches.");
-    EXPECT_EQ(keyForms(), (std::vector<std::uint32_t>{0xE0001, 0xE0007, 0xE0004, 0xE000C, 0xF0001}));
-    EXPECT_TRUE(PluginState.resultsBoxOpen);
-
-    // On the last page the hotkey neither closes the box nor shows another.
-    const std::size_t messages = uiMessageCount();
-    clock_.advance(600 * kMillisecond);
-    poll({kHotkey});
-    hostsim::stepFrame();
-    hostsim::stepFrame();
-    EXPECT_EQ(uiMessageCount(), messages);
-    EXPECT_EQ(hostsim::gameMessageBoxes().size(), 3u);
-    EXPECT_TRUE(hostsim::isMenuOpen("MessageBoxMenu"));
-
-    // Its digits choose as page 1's do, 200 ms after the last choice at the earliest.
-    PluginState.lastChoiceAtNs = clock_.now() - 199 * kMillisecond;
-    poll({'3'});
-    EXPECT_TRUE(hostsim::focusRequests().empty());
-    clock_.advance(kMillisecond);
-    poll({'3'});
-    ASSERT_EQ(hostsim::focusRequests().size(), 1u);
-    EXPECT_EQ(hostsim::focusRequests()[0].formId, 0xE000Cu);  // [3] Nearhold | Outer Rim Registry
-}
 
 TEST_F(ResultsPageTurn, NextPageWaitsForTheOldBoxToCloseWhoseCloseEmptiesOnlyTheOldKeys) {
     search("a");
