@@ -196,6 +196,38 @@ void runAgainstFloor(benchmark::State& state, const char* benchmarkName, const c
                      "/cold:" + std::to_string(state.range(1))] = median(ratios);
 }
 
+// Times `searchWith(false)` and `searchWith(true)` in the same iterations,
+// in alternating order, and records the median of the iterations' on/off
+// ratios under the benchmark's name.
+template <typename SearchWith>
+void measureOnAgainstOff(benchmark::State& state, const char* benchmarkName, SearchWith searchWith) {
+    double offSeconds = 0, onSeconds = 0;
+    std::vector<double> ratios;
+    bool offFirst = true;
+    for (auto _ : state) {
+        hostsim::clearUiRecords();
+        double off = 0, on = 0;
+        if (offFirst) {
+            off = searchWith(false);
+            on = searchWith(true);
+        } else {
+            on = searchWith(true);
+            off = searchWith(false);
+        }
+        offFirst = !offFirst;
+        offSeconds += off;
+        onSeconds += on;
+        ratios.push_back(on / off);
+        state.SetIterationTime(on);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["off_ms"] = offSeconds / n * 1e3;
+    state.counters["on_ms"] = onSeconds / n * 1e3;
+    state.counters["on_over_off"] = median(ratios);
+    measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
+                     "/cold:" + std::to_string(state.range(1))] = median(ratios);
+}
+
 // The same search with bPageResultsWithHotkey off and on, in the same
 // iterations and in alternating order: what keeping the later pages costs.
 // As in the game, the search with the key on starts with the pages of the
@@ -218,33 +250,9 @@ void runPagingOnAgainstOff(benchmark::State& state, const char* benchmarkName, c
     // Lines kept for later pages (0: the first page held them all).
     state.counters["kept_lines"] =
         static_cast<double>(previousPages.locations.sources.size() + previousPages.planets.sources.size());
-    double offSeconds = 0, onSeconds = 0;
-    std::vector<double> ratios;
-    bool offFirst = true;
-    for (auto _ : state) {
-        hostsim::clearUiRecords();
-        double off = 0, on = 0;
-        if (offFirst) {
-            off = searchWithPaging(false);
-            on = searchWithPaging(true);
-        } else {
-            on = searchWithPaging(true);
-            off = searchWithPaging(false);
-        }
-        offFirst = !offFirst;
-        offSeconds += off;
-        onSeconds += on;
-        ratios.push_back(on / off);
-        state.SetIterationTime(on);
-    }
+    measureOnAgainstOff(state, benchmarkName, searchWithPaging);
     Settings.pageResultsWithHotkey = false;
     PluginState.resultPages = {};
-    const double n = static_cast<double>(state.iterations());
-    state.counters["off_ms"] = offSeconds / n * 1e3;
-    state.counters["on_ms"] = onSeconds / n * 1e3;
-    state.counters["on_over_off"] = median(ratios);
-    measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
-                     "/cold:" + std::to_string(state.range(1))] = median(ratios);
 }
 
 // The walk alone: every slot's form asked for its type code, nothing else;
@@ -293,31 +301,7 @@ void runAdditionOnAgainstOff(benchmark::State& state, const char* benchmarkName,
         state.SkipWithError("the search with the key on did not show the box it is measured for");
         return;
     }
-    double offSeconds = 0, onSeconds = 0;
-    std::vector<double> ratios;
-    bool offFirst = true;
-    for (auto _ : state) {
-        hostsim::clearUiRecords();
-        double off = 0, on = 0;
-        if (offFirst) {
-            off = searchWithKey(false);
-            on = searchWithKey(true);
-        } else {
-            on = searchWithKey(true);
-            off = searchWithKey(false);
-        }
-        offFirst = !offFirst;
-        offSeconds += off;
-        onSeconds += on;
-        ratios.push_back(on / off);
-        state.SetIterationTime(on);
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["off_ms"] = offSeconds / n * 1e3;
-    state.counters["on_ms"] = onSeconds / n * 1e3;
-    state.counters["on_over_off"] = median(ratios);
-    measuredRatios()[std::string(benchmarkName) + "/forms:" + std::to_string(state.range(0)) +
-                     "/cold:" + std::to_string(state.range(1))] = median(ratios);
+    measureOnAgainstOff(state, benchmarkName, searchWithKey);
 }
 
 // A typing slip of a generated name that no name holds: close names come from
