@@ -142,6 +142,10 @@ TEST_F(CloseNamesSearch, TermLengthExcludeTermAndTheHeadingDecideTheBox) {
          "No matches.\n\nMeinten Sie:\n[0] Bryghtwatter Mine | Marrow\n[1] Brihgtwater Bay | Marrow\n"
          "[2] Brightwalter | Marrow\n[3] Brightwatre Outskirts | Marrow\n[4] Marrow | Corvane System\n"},
         {"Mxrrxw", "No matches."},
+        // Four bytes are the shortest term with close names; seven still allow
+        // only one edit.
+        {"Dxll", "No matches.\n\nMeinten Sie:\n[0] Dull Yard | Thessa\n"},
+        {"Marrxxw", "No matches."},
         // Three bytes once stripped suggest nothing.
         {"m-r w", "No matches."},
         {"--brightwater", "No matches."},

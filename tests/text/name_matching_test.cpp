@@ -64,6 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FirstNameCase{"my decor", "Dust Flats", true, K::DecorKeyword, -1, false, true},
                       // The keyword step looks at the term with spaces removed.
                       FirstNameCase{"out post", "Dust Flats", true, K::OutpostKeyword, -1, false, true},
+                      // Names without any of the term's letters take the quick road, which
+                      // must strip the term too; with an exclude term it is the plain one.
+                      FirstNameCase{"out-p", "Vale Ridge", true, K::OutpostKeyword, -1, false, true},
+                      FirstNameCase{"beac o--zz", "Mist Hill", true, K::BeaconKeyword, -1, false, true},
                       FirstNameCase{"atlantis--city", "New Atlantis City", false, K::Excluded, 13, true, false},
                       FirstNameCase{"atlantis--city", "New Atlantis", false, K::Substring, 4, true, false},
                       FirstNameCase{"--city", "New Atlantis City", false, K::Excluded, 13, true, false},
