@@ -28,11 +28,16 @@ struct InstalledGameRow {
     const char* name;  // of the kept script and transcript
     const char* setup;
     const char* language;
+    // The archive's files whose texts and settings the game must show; empty
+    // for the plugin's own defaults.
+    const char* settingsFile;
+    const char* languageFile;
 };
 
 const InstalledGameRow kRows[] = {
-    {"installed_recommended_deutsch", "Recommended", "Deutsch"},
-    {"installed_classic_english", "Classic", "English"},
+    {"installed_recommended_deutsch", "Recommended", "Deutsch", "options/setup/recommended/LumoraSearchEngine.ini",
+     "options/languages/de/LumoraSearchEngineLang.ini"},
+    {"installed_classic_english", "Classic", "English", "options/setup/classic/LumoraSearchEngine.ini", ""},
 };
 
 // Named in test listings by its row, not by its bytes.
@@ -46,9 +51,12 @@ std::filesystem::path freshFolder() {
     }
 }
 
-std::map<std::string, std::string> iniEntries(const std::filesystem::path& file) {
+std::map<std::string, std::string> iniEntries(const std::string& archiveFile) {
     std::map<std::string, std::string> entries;
-    if (const auto bytes = readFileBytes(file))
+    if (archiveFile.empty()) return entries;
+    const auto bytes = readFileBytes(archiveRoot() / archiveFile);
+    EXPECT_TRUE(bytes) << archiveFile;
+    if (bytes)
         for (const auto& [key, value] : readIniLines(*bytes).entries) entries[key] = value;
     return entries;
 }
@@ -61,10 +69,10 @@ std::string shownTitle(const std::string& title) {
     return blank == std::string::npos || blank == 0 ? title.substr(0, 11) : title.substr(0, blank);
 }
 
-// What the installed files make the game show, in the command language.
-std::string scriptFor(const std::filesystem::path& plugins) {
+// What the option files make the game show, in the command language.
+std::string scriptFor(const InstalledGameRow& row) {
     lumora::UiTextsRecord texts;
-    const auto language = iniEntries(plugins / "LumoraSearchEngineLang.ini");
+    const auto language = iniEntries(row.languageFile);
     auto text = [&](const char* key, const std::string& fallback) {
         return language.count(key) ? language.at(key) : fallback;
     };
@@ -78,7 +86,7 @@ std::string scriptFor(const std::filesystem::path& plugins) {
         ":\n[0] Ship | Marrow\n[1] Duskfall Camp | Marrow\n[2] Teodora Vance's Base | Marrow\n\n" +
         text("sSearchResultsPlanets", texts.searchResultsPlanets) + ":\n[3] Marrow | Corvane System\n\n" +
         count.substr(0, percent) + "4" + count.substr(percent + 1);
-    const auto settings = iniEntries(plugins / "LumoraSearchEngine.ini");
+    const auto settings = iniEntries(row.settingsFile);
     auto on = [&](const char* key) { return settings.count(key) && settings.at(key) == "1"; };
     const std::string noMatches = text("sNoMatchesFound", texts.noMatchesFound);
     const std::string closeNames = on("bSuggestSimilarNames")
@@ -135,7 +143,7 @@ TEST_P(InstalledGame, StartsFromExactlyTheInstalledFilesAndSearchesShowWhatTheyS
     for (const Placement& placement : plan->files) planned.insert("Data/" + placement.destination);
     EXPECT_EQ(inFolder, planned);
 
-    const std::string script = scriptFor(game / "Data/Obrix/Plugins");
+    const std::string script = scriptFor(row);
     keep(row.name, ".script", script);
     demo::SessionOptions options;
     options.galaxyPath = hostsim::shippedGalaxyDirectory() + "/sample.galaxy";
