@@ -220,7 +220,8 @@ inline std::string readThroughMismatches(const std::string& path) {
     if (!bytes) return "cannot read " + path + "\n";
     std::string report, section;
     int keys = 0;
-    std::istringstream lines(*bytes);
+    // A byte-order mark is not part of the first line's text.
+    std::istringstream lines(bytes->starts_with("\xEF\xBB\xBF") ? bytes->substr(3) : *bytes);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {

@@ -13,6 +13,14 @@ file(MAKE_DIRECTORY ${RUN_DIR}/game)
 file(COPY ${GALAXY} DESTINATION ${RUN_DIR})
 get_filename_component(galaxyName ${GALAXY} NAME)
 string(REPLACE "|" ";" choices "${CHOICES}")
+# Both programs run on the display: a Wine program of this prefix started
+# without it would leave the prefix a desktop that cannot show the game's window.
+file(STRINGS ${DISPLAY_STATE} display REGEX "^DISPLAY=")
+string(REPLACE "DISPLAY=" "" display "${display}")
+if(NOT display)
+  message(FATAL_ERROR "no virtual display: ${DISPLAY_STATE}")
+endif()
+set(ENV{LUMORA_WINE_DISPLAY} "${display}")
 
 execute_process(COMMAND ${WINE_RUN} ${INSTALLER} Z:${ARCHIVE} Z:${RUN_DIR}/game ${choices}
   RESULT_VARIABLE result OUTPUT_VARIABLE installed ERROR_VARIABLE errors TIMEOUT 100)
@@ -30,12 +38,6 @@ if(NOT expected STREQUAL present OR NOT present MATCHES "Data/Obrix/Plugins/Lumo
   message(FATAL_ERROR "the game folder holds\n  ${present}\nnot what was installed\n  ${expected}")
 endif()
 
-file(STRINGS ${DISPLAY_STATE} display REGEX "^DISPLAY=")
-string(REPLACE "DISPLAY=" "" display "${display}")
-if(NOT display)
-  message(FATAL_ERROR "no virtual display: ${DISPLAY_STATE}")
-endif()
-set(ENV{LUMORA_WINE_DISPLAY} "${display}")
 execute_process(COMMAND ${WINE_RUN} ${GAME} --script Z:${SCRIPT} --galaxy ${galaxyName} --workdir Z:${RUN_DIR}/game
   WORKING_DIRECTORY ${RUN_DIR}
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 120)
