@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "command_runner.h"
+#include "fresh_game_folder.h"
 #include "line_printer.h"
 #include "session.h"
 
@@ -47,6 +48,7 @@ int runScriptMode(const DemoOptions& options) {
     sessionOptions.captureDiagnostics = true;
     sessionOptions.onLine = [&printer](const std::string& line, std::FILE* out) { printer.print(out, {line}); };
     Session session(std::move(sessionOptions));
+    if (options.workdir.empty()) placeRecommendedSettings(session.workFolder());
 
     const CommandOutcome outcome = runScript(session, commands, [&](const Command& command) {
         printer.print(session.output(), {"> " + command.source});

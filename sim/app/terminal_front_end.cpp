@@ -7,6 +7,7 @@
 
 #include "box_rendering.h"
 #include "command_runner.h"
+#include "fresh_game_folder.h"
 #include "key_names.h"
 #include "line_printer.h"
 #include "player_input.h"
@@ -30,8 +31,9 @@ const char* const kWelcome =
     "  help         every command;  quit  ends the session (or Ctrl-D)\n"
     "\n"
     "The plugin starts with the first command that runs the game and reads its settings then.\n"
-    "Before that, `ini settings KEY 1` turns on an addition that players add by hand:\n"
-    "bPageResultsWithHotkey, bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch.\n";
+    "A fresh game folder holds the installer's Recommended settings, every addition on; before\n"
+    "the first game command, `ini settings KEY 0` turns one off: bPageResultsWithHotkey,\n"
+    "bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch.\n";
 
 ScreenState screenOf(const Session& session) {
     return {session.menuOpen("GalaxyStarMapMenu"), session.menuOpen("Console"), session.menuOpen("TextInputMenu"),
@@ -62,6 +64,7 @@ int runTerminalSession(const DemoOptions& options) {
         if (!rendered.empty()) printer.print(out, rendered);
     };
     Session session(std::move(sessionOptions));
+    if (options.workdir.empty()) placeRecommendedSettings(session.workFolder());
     std::FILE* out = session.output();
     printer.printRaw(out, kWelcome);
     printer.printRaw(out, "\nThe game's folder is " + session.workFolder() + "\n\n");

@@ -54,6 +54,16 @@ int main(int argc, char** argv) {
     // The report is compared byte for byte: no CR inserted before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // --read-through FILE...: each file's values as the profile function reads them.
+    if (argc >= 3 && std::string(argv[1]) == "--read-through") {
+        int failed = 0;
+        for (int i = 2; i < argc; ++i) {
+            const std::string mismatches = profile_probe::readThroughMismatches(argv[i]);
+            std::cout << argv[i] << (mismatches.empty() ? ": every value read as written\n" : ":\n") << mismatches;
+            failed |= !mismatches.empty();
+        }
+        return failed;
+    }
     const std::filesystem::path previous = std::filesystem::current_path();
     const std::filesystem::path workDir = makeFreshDirectory();
     std::filesystem::current_path(workDir);

@@ -211,6 +211,39 @@ inline std::optional<std::string> readWholeFile(const std::filesystem::path& pat
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Every key=value line of an INI file read back through GetPrivateProfileStringA
+// from that file itself: one line for each value that does not come back as
+// the bytes the file holds after '=', or for a file without keys. Empty when
+// every value comes back unchanged, as the shipped language files must.
+inline std::string readThroughMismatches(const std::string& path) {
+    const auto bytes = readWholeFile(path);
+    if (!bytes) return "cannot read " + path + "\n";
+    std::string report, section;
+    int keys = 0;
+    // A byte-order mark is not part of the first line's text.
+    std::istringstream lines(bytes->starts_with("\xEF\xBB\xBF") ? bytes->substr(3) : *bytes);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            section = line.substr(1, line.size() - 2);
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos || equals == 0) continue;
+        const std::string key = line.substr(0, equals), written = line.substr(equals + 1);
+        std::vector<char> buffer(10000, '\0');
+        const DWORD count = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                                     static_cast<DWORD>(buffer.size()), path.c_str());
+        const std::string read(buffer.data(), count);
+        ++keys;
+        if (read != written)
+            report += "  [" + section + "] " + key + ": file \"" + escapeBytes(written) + "\" read \"" +
+                      escapeBytes(read) + "\"\n";
+    }
+    if (keys == 0) report += "  no keys in " + path + "\n";
+    return report;
+}
+
 // Runs every case in its own file inside `workDir` (which must be the current
 // directory) and returns the report.
 inline std::string runProfileCases(const std::filesystem::path& workDir) {
