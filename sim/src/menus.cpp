@@ -54,6 +54,11 @@ bool setMenuOpen(const std::string& menu, bool open) {
     if (state == open) return false;
     state = open;
     m.lingering.erase(menu);
+    if (open) return true;
+    // A closed menu may stay listed through its event and up to the UI pass
+    // after the one now running (or the next one, when none runs).
+    if (m.order.closedMenuLingers) m.lingering[menu] = m.uiPasses;
+    if (m.order.messageBoxClosesTwice && menu == kMessageBoxMenu) ++m.repeatedMessageBoxCloses;
     return true;
 }
 
@@ -61,13 +66,6 @@ void changeMenu(const std::string& menu, bool open) {
     if (!setMenuOpen(menu, open)) return;
     recordTranscriptLine(std::string(open ? "menu opened " : "menu closed ") + quoted(menu));
     deliverMenuOpenClose(menu.c_str(), open);
-    if (open) return;
-    auto& m = menus();
-    std::lock_guard lock(m.mutex);
-    // Only now, after its event, is the menu to leave the list: at the UI
-    // pass after the one now running (or the next one, when none runs).
-    if (m.order.closedMenuLingers && !m.open[menu]) m.lingering[menu] = m.uiPasses;
-    if (m.order.messageBoxClosesTwice && menu == kMessageBoxMenu) ++m.repeatedMessageBoxCloses;
 }
 
 // Starts a UI pass: menus closed before the previous pass leave the list, and
