@@ -27,6 +27,11 @@ void dropResultPages() {
     pages = {};
 }
 
-std::vector<ResultPagesRecord> takeDroppedResultPages() { return std::exchange(PluginState.droppedResultPages, {}); }
+std::vector<ResultPagesRecord> takeDroppedResultPages() {
+    // Only read when there is nothing: the polling thread calls this on every
+    // pass, also while the process ends and the record is destroyed.
+    if (PluginState.droppedResultPages.empty()) return {};
+    return std::exchange(PluginState.droppedResultPages, {});
+}
 
 }  // namespace lumora
