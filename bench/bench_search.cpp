@@ -10,15 +10,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "config/settings.h"
+#include "flow/event_sinks.h"
+#include "flow/poll_thread.h"
 #include "host/bindings.h"
 #include "hostsim/boot.h"
 #include "hostsim/galaxy.h"
+#include "hostsim/menus.h"
 #include "hostsim/ui_records.h"
 #include "search/candidate_collection.h"
 #include "search/form_queries.h"
@@ -36,9 +40,27 @@ namespace {
 // ratio credits the search with what the prefetching saves.
 constexpr std::uint64_t kPrefetchDistance = 24;
 
-void useGalaxyOf(std::size_t formCount) {
+// Gives about every third name one letter of U+00C0-U+017F in place of a
+// plain vowel (as UTF-8), so that folding has letters to fold.
+void accentNames(hostsim::GalaxyDescription& galaxy) {
+    static const char* const kAccented[] = {"\xC3\xA1", "\xC3\xA9", "\xC3\xB6", "\xC3\xAD", "\xC3\xBC",
+                                            "\xC3\x89", "\xC4\x81", "\xC4\x9B", "\xC5\x8D", "\xC5\xAF"};
+    std::size_t named = 0, accented = 0;
+    for (hostsim::FormRecord& form : galaxy.forms) {
+        for (std::optional<std::string>* name : {&form.name, &form.displayName}) {
+            if (!*name || (*name)->empty()) continue;
+            if (named++ % 3 != 0) continue;
+            const std::size_t vowel = (*name)->find_first_of("aeiou");
+            if (vowel == std::string::npos) continue;
+            (*name)->replace(vowel, 1, kAccented[accented++ % std::size(kAccented)]);
+        }
+    }
+}
+
+void useGalaxyOf(std::size_t formCount, bool accented = false) {
     static std::size_t installed = 0;
-    if (installed == formCount) return;
+    static bool installedAccented = false;
+    if (installed == formCount && installedAccented == accented) return;
     static const bool booted = [] {
         hostsim::bootGame();
         bindHostImage();
@@ -57,8 +79,10 @@ void useGalaxyOf(std::size_t formCount) {
     context.name = "Bench Orbit";
     galaxy.forms.push_back(context);
     galaxy.context = context.id;
+    if (accented) accentNames(galaxy);
     hostsim::installGalaxy(galaxy);
     installed = formCount;
+    installedAccented = accented;
 }
 
 // Pushes the galaxy out of every cache level by touching a buffer well
@@ -244,6 +268,8 @@ void runPagingOnAgainstOff(benchmark::State& state, const char* benchmarkName, c
         Settings.pageResultsWithHotkey = on;
         const double seconds = secondsOf(cold, [&] { runSearch(searchText); });
         if (on) previousPages = std::move(PluginState.resultPages);
+        // What the search dropped, freed as the polling thread would.
+        PluginState.droppedResultPages.clear();
         return seconds;
     };
     searchWithPaging(true);
@@ -285,8 +311,8 @@ void BM_OneLetterSearch(benchmark::State& state) { runAgainstFloor(state, "BM_On
 // ratios. `boxStart` is how the box with the key on must begin, so that the
 // search measured does the work it is meant to. Args: form count, cold caches.
 void runAdditionOnAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText,
-                             bool SettingsRecord::*key, const char* boxStart) {
-    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+                             bool SettingsRecord::*key, const char* boxStart, bool accentedGalaxy = false) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)), accentedGalaxy);
     const bool cold = state.range(1) != 0;
     auto searchWithKey = [&](bool on) {
         Settings.*key = on;
@@ -319,6 +345,76 @@ void BM_SelectiveCloseNamesOnVsOff(benchmark::State& state) {
 void BM_SelectiveFoldedOnVsOff(benchmark::State& state) {
     runAdditionOnAgainstOff(state, "BM_SelectiveFoldedOnVsOff", "Nyxdri", &SettingsRecord::foldAccentedLetters,
                             "Search: ");
+}
+
+// The same on a galaxy where about a third of the names hold accented letters.
+void BM_SelectiveFoldedAccentedOnVsOff(benchmark::State& state) {
+    runAdditionOnAgainstOff(state, "BM_SelectiveFoldedAccentedOnVsOff", "Nyxdri", &SettingsRecord::foldAccentedLetters,
+                            "Search: ", true);
+}
+
+// Absolute times, by benchmark name, for the table of the pages' drop.
+std::map<std::string, double>& measuredMilliseconds() {
+    static std::map<std::string, double> milliseconds;
+    return milliseconds;
+}
+
+// A one-letter search with bPageResultsWithHotkey on, then the star map
+// closed: the menu sink drops the kept pages on the game's thread. Timed side
+// by side in each iteration: the search, the close event's delivery on the
+// game's thread, and the polling pass that frees what was dropped. The
+// table takes the median drop.
+void BM_OneLetterPagesDropped(benchmark::State& state) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0;
+    static const bool sinksRegistered = [] {
+        registerEventSinks();
+        return true;
+    }();
+    (void)sinksRegistered;
+    Settings.pageResultsWithHotkey = true;
+    hostsim::openMenu("GalaxyStarMapMenu");
+    runSearch("a");
+    const std::size_t kept =
+        PluginState.resultPages.locations.sources.size() + PluginState.resultPages.planets.sources.size();
+    state.counters["kept_lines"] = static_cast<double>(kept);
+    if (kept == 0) {
+        state.SkipWithError("the search kept no later pages");
+        Settings.pageResultsWithHotkey = false;
+        return;
+    }
+    double searchSeconds = 0, dropSeconds = 0, releaseSeconds = 0;
+    std::vector<double> drops;
+    for (auto _ : state) {
+        hostsim::clearUiRecords();
+        hostsim::openMenu("GalaxyStarMapMenu");
+        const double search = secondsOf(cold, [] { runSearch("a"); });
+        const double drop = secondsOf(false, [] { hostsim::closeMenu("GalaxyStarMapMenu"); });
+        const double release = secondsOf(false, [] { PollOnce(); });
+        if (!PluginState.droppedResultPages.empty() || PluginState.resultPages.linesRemain()) {
+            state.SkipWithError("the pages were not dropped and freed");
+            break;
+        }
+        searchSeconds += search;
+        dropSeconds += drop;
+        releaseSeconds += release;
+        drops.push_back(drop);
+        // The search is the timed figure: the drop alone would take tens of
+        // thousands of searches to fill the minimum time.
+        state.SetIterationTime(search);
+    }
+    Settings.pageResultsWithHotkey = false;
+    const double n = static_cast<double>(std::max<std::int64_t>(state.iterations(), 1));
+    state.counters["search_ms"] = searchSeconds / n * 1e3;
+    state.counters["drop_ms"] = dropSeconds / n * 1e3;
+    state.counters["release_ms"] = releaseSeconds / n * 1e3;
+    if (!drops.empty()) {
+        const std::string name = "BM_OneLetterPagesDropped/forms:" + std::to_string(state.range(0)) +
+                                 "/cold:" + std::to_string(state.range(1));
+        measuredMilliseconds()[name + "/drop"] = median(drops) * 1e3;
+        measuredMilliseconds()[name + "/search"] = searchSeconds / n * 1e3;
+        measuredMilliseconds()[name + "/release"] = releaseSeconds / n * 1e3;
+    }
 }
 
 void BM_SelectivePagingOnVsOff(benchmark::State& state) {
@@ -369,7 +465,28 @@ constexpr RatioTarget kCloseNamesTargets[] = {
 // Folding accented letters may cost a search this much more.
 constexpr RatioTarget kFoldingTargets[] = {
     {"selective search", "BM_SelectiveFoldedOnVsOff/forms:1000000/cold:1", 1.25},
+    {"selective, accented", "BM_SelectiveFoldedAccentedOnVsOff/forms:1000000/cold:1", 1.25},
 };
+
+// Dropping the pages a one-letter search kept may cost the game's thread this
+// many milliseconds.
+constexpr double kPagesDropLimitMs = 1.0;
+constexpr const char* kPagesDropBenchmark = "BM_OneLetterPagesDropped/forms:1000000/cold:1";
+
+void printPagesDropRow() {
+    std::printf("%-20s %10s %10s %12s %8s  %s\n", "search", "search", "drop", "freed later", "target", "verdict");
+    const auto& ms = measuredMilliseconds();
+    const std::string name = kPagesDropBenchmark;
+    const auto drop = ms.find(name + "/drop");
+    if (drop == ms.end()) {
+        std::printf("%-20s %10s %10s %12s %6.2fms  %s\n", "one-letter search", "-", "-", "-", kPagesDropLimitMs,
+                    "not run");
+        return;
+    }
+    std::printf("%-20s %8.2fms %8.3fms %10.2fms %6.2fms  %s\n", "one-letter search", ms.at(name + "/search"),
+                drop->second, ms.at(name + "/release"), kPagesDropLimitMs,
+                drop->second <= kPagesDropLimitMs ? "met" : "MISSED");
+}
 
 void printRatioRows(std::span<const RatioTarget> targets) {
     std::printf("%-20s %8s %8s  %s\n", "search", "ratio", "target", "verdict");
@@ -400,6 +517,10 @@ void printRatioTable() {
         "\nSearch time with bFoldAccentedLetters=1 over the same search with it off, 1,000,000 forms, cold "
         "caches\n");
     printRatioRows(kFoldingTargets);
+    std::printf(
+        "\nDropping the pages a search with bPageResultsWithHotkey=1 kept (the star map closed), on the game's "
+        "thread, beside the search; freed later by the polling thread; 1,000,000 forms, cold caches\n");
+    printPagesDropRow();
 }
 
 }  // namespace
@@ -417,6 +538,8 @@ BENCHMARK(BM_OneLetterPagingOnVsOff)->Apply(configureOnVsOff);
 BENCHMARK(BM_NoMatchCloseNamesOnVsOff)->Apply(configureOnVsOff);
 BENCHMARK(BM_SelectiveCloseNamesOnVsOff)->Apply(configureOnVsOff);
 BENCHMARK(BM_SelectiveFoldedOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_SelectiveFoldedAccentedOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_OneLetterPagesDropped)->Apply(configureOnVsOff);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "hostsim/game_code.h"
 #include "hostsim/transcript.h"
@@ -20,6 +21,11 @@ struct MenuRecord {
     std::mutex mutex;
     std::map<std::string, bool> open;
     std::deque<QueuedMenuChange> queue;
+    MenuEventOrder order;
+    // Closed menus that still read as open, by the UI pass that closed them.
+    std::map<std::string, std::uint64_t> lingering;
+    std::uint64_t uiPasses = 0;
+    std::size_t repeatedMessageBoxCloses = 0;  // due at the start of the next UI pass
 };
 
 MenuRecord& menus() {
@@ -38,6 +44,8 @@ constexpr UiObject makeUiObject() {
 constinit UiObject theUiObject = makeUiObject();
 constinit UiMessageQueueObject theUiMessageQueue{0x5549515545554521, {}};
 
+constexpr const char* kMessageBoxMenu = "MessageBoxMenu";
+
 // Changes the state; true when it changed.
 bool setMenuOpen(const std::string& menu, bool open) {
     auto& m = menus();
@@ -45,6 +53,12 @@ bool setMenuOpen(const std::string& menu, bool open) {
     bool& state = m.open[menu];
     if (state == open) return false;
     state = open;
+    m.lingering.erase(menu);
+    if (open) return true;
+    // A closed menu may stay listed through its event and up to the UI pass
+    // after the one now running (or the next one, when none runs).
+    if (m.order.closedMenuLingers) m.lingering[menu] = m.uiPasses;
+    if (m.order.messageBoxClosesTwice && menu == kMessageBoxMenu) ++m.repeatedMessageBoxCloses;
     return true;
 }
 
@@ -52,6 +66,16 @@ void changeMenu(const std::string& menu, bool open) {
     if (!setMenuOpen(menu, open)) return;
     recordTranscriptLine(std::string(open ? "menu opened " : "menu closed ") + quoted(menu));
     deliverMenuOpenClose(menu.c_str(), open);
+}
+
+// Starts a UI pass: menus closed before the previous pass leave the list, and
+// the repeated close events fall due.
+std::size_t beginUiPass() {
+    auto& m = menus();
+    std::lock_guard lock(m.mutex);
+    ++m.uiPasses;
+    std::erase_if(m.lingering, [&m](const auto& entry) { return entry.second < m.uiPasses; });
+    return std::exchange(m.repeatedMessageBoxCloses, 0);
 }
 
 }  // namespace
@@ -63,7 +87,7 @@ bool isMenuOpen(const char* menuName) {
     auto& m = menus();
     std::lock_guard lock(m.mutex);
     auto found = m.open.find(menuName);
-    return found != m.open.end() && found->second;
+    return (found != m.open.end() && found->second) || m.lingering.contains(menuName);
 }
 
 std::vector<std::string> openMenuNames() {
@@ -71,8 +95,38 @@ std::vector<std::string> openMenuNames() {
     std::lock_guard lock(m.mutex);
     std::vector<std::string> names;
     for (const auto& [name, open] : m.open)
-        if (open) names.push_back(name);
+        if (open || m.lingering.contains(name)) names.push_back(name);
     return names;
+}
+
+void setMenuEventOrder(MenuEventOrder order) {
+    auto& m = menus();
+    std::lock_guard lock(m.mutex);
+    m.order = order;
+    m.lingering.clear();
+    m.repeatedMessageBoxCloses = 0;
+}
+
+MenuEventOrder menuEventOrder() {
+    auto& m = menus();
+    std::lock_guard lock(m.mutex);
+    return m.order;
+}
+
+std::optional<MenuEventOrder> parseMenuEventOrder(std::string_view text) {
+    MenuEventOrder order;
+    if (text == "game") return order;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view word = text.substr(0, comma);
+        if (word == "late-leave" && !order.closedMenuLingers) order.closedMenuLingers = true;
+        else if (word == "second-close" && !order.messageBoxClosesTwice) order.messageBoxClosesTwice = true;
+        else return std::nullopt;
+        if (comma == std::string_view::npos) return order;
+        text.remove_prefix(comma + 1);
+        if (text.empty()) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 void openMenu(const char* menuName) { changeMenu(menuName, true); }
@@ -91,6 +145,10 @@ void queueMenuClose(const char* menuName) {
 }
 
 std::size_t processUiQueue() {
+    for (std::size_t repeats = beginUiPass(); repeats > 0; --repeats) {
+        recordTranscriptLine(std::string("menu closed ") + quoted(kMessageBoxMenu) + " again");
+        deliverMenuOpenClose(kMessageBoxMenu, false);
+    }
     std::deque<QueuedMenuChange> batch;
     {
         auto& m = menus();

@@ -29,7 +29,11 @@ bool parseOptions(int argc, char** argv, ScriptOptions& options) {
         else if (name == "--galaxy") options.session.galaxyPath = value;
         else if (name == "--workdir") options.session.workdir = value;
         else if (name == "--hold") options.session.keyHold = std::chrono::milliseconds(std::atoi(value.c_str()));
-        else return false;
+        else if (name == "--menu-order") {
+            const auto order = parseMenuEventOrder(value);
+            if (!order) return false;
+            options.session.menuEventOrder = *order;
+        } else return false;
     }
     return argc % 2 == 1 && !options.scriptPath.empty();
 }
@@ -40,7 +44,10 @@ int runScriptSession(int argc, char** argv) {
     ScriptOptions options;
     options.session.keyHold = std::chrono::milliseconds(300);
     if (!parseOptions(argc, argv, options)) {
-        std::fputs("use: halcyra_sim --script FILE [--galaxy FILE] [--workdir DIR] [--hold MS]\n", stderr);
+        std::fputs(
+            "use: halcyra_sim --script FILE [--galaxy FILE] [--workdir DIR] [--hold MS]\n"
+            "       [--menu-order game|late-leave|second-close|late-leave,second-close]\n",
+            stderr);
         return 64;
     }
     std::ifstream file(options.scriptPath, std::ios::binary);

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <new>
+#include <utility>
 
 #include "base/entry_guard.h"
 #include "config/settings.h"
@@ -58,7 +59,7 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
             } else if (Settings.pageResultsWithHotkey) {
                 // Off the star map the pages of its results box are gone.
                 std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
-                PluginState.resultPages = {};
+                dropResultPages();
             }
             return;
         }
@@ -67,10 +68,15 @@ void onMenuOpenClose(const MenuOpenCloseEvent* event) {
         EngineStringHandle messageBox(kMessageBoxMenu);
         if (event->menuName == messageBox.value()) {
             std::lock_guard<std::recursive_mutex> lock(PluginState.mutex);
+            const bool openBefore = std::exchange(PluginState.messageBoxOpenByEvents, event->opened);
             if (event->opened) {
                 if (IsMenuOpen(kStarMapMenu) && NowNs() - PluginState.resultsShownAtNs < kResultsBoxOpenWindowNs)
                     PluginState.resultsBoxOpen = true;
-                else PluginState.resultPages = {};  // another box: the pages are gone
+                else dropResultPages();  // another box: the pages are gone
+                onMessageBoxOpenedForPages();
+            } else if (Settings.pageResultsWithHotkey && !openBefore) {
+                // A second close event of a box already closed: the keys and
+                // pages now held are those of the page shown after it.
             } else {
                 PluginState.resultsBoxOpen = false;
                 PluginState.resultKeys.clear();

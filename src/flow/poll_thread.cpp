@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/entry_guard.h"
@@ -86,7 +87,7 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
     PluginState.lastChoiceAtNs = now;
     CloseMenu(kMessageBoxMenu);
     // A choice ends the list: no later page comes up after it.
-    PluginState.resultPages = {};
+    dropResultPages();
     void* form = HostStartup.lookupById(entry->formId);
     if (form == nullptr) {
         lock.unlock();
@@ -119,8 +120,11 @@ DigitKey ReadDigitKey() {
 }
 
 void PollOnce() {
+    // Declared before the lock, so that it is freed after the lock is let go.
+    std::vector<ResultPagesRecord> droppedPages;
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
+    droppedPages = takeDroppedResultPages();
     if (PluginState.promptRequested) return;
     if (PluginState.resultPages.turn != PageTurn::None) return;  // a page waits for the game's thread
     if (!gameWindowHasFocus()) return;

@@ -12,20 +12,28 @@ namespace lumora {
 
 void onMessageBoxClosedForPages() {
     ResultPagesRecord& pages = PluginState.resultPages;
-    if (pages.turn == PageTurn::None) pages = {};
+    if (pages.turn == PageTurn::None) dropResultPages();
     else pages.turn = PageTurn::Ready;
+}
+
+void onMessageBoxOpenedForPages() {
+    // The box a turn closes does not open again by itself, and the next page
+    // is shown only after the turn has ended: this box is another one.
+    if (PluginState.resultPages.turn != PageTurn::None) dropResultPages();
 }
 
 void showRequestedResultsPage() {
     ResultPagesRecord& pages = PluginState.resultPages;
-    if (pages.turn == PageTurn::Closing) {
-        if (NowNs() - pages.turnRequestedAtNs >= kPageTurnCloseWaitNs) pages = {};
+    // Nothing says the game takes a closed box off its list of open menus
+    // before it tells of the close: until it has, the turn waits.
+    const bool boxLeaving = pages.turn == PageTurn::Ready && IsMenuOpen(kMessageBoxMenu);
+    if (pages.turn == PageTurn::Closing || boxLeaving) {
+        if (NowNs() - pages.turnRequestedAtNs >= kPageTurnCloseWaitNs) dropResultPages();
         return;
     }
     if (pages.turn != PageTurn::Ready) return;
-    if (!IsMenuOpen(kStarMapMenu) || IsMenuOpen(kMessageBoxMenu) || IsMenuOpen(kTextInputMenu) ||
-        IsMenuOpen(kConsoleMenu)) {
-        pages = {};
+    if (!IsMenuOpen(kStarMapMenu) || IsMenuOpen(kTextInputMenu) || IsMenuOpen(kConsoleMenu)) {
+        dropResultPages();
         return;
     }
     pages.turn = PageTurn::None;
@@ -34,10 +42,10 @@ void showRequestedResultsPage() {
         page = buildNextResultsPage(pages, UiTexts);
     } catch (...) {
         // Half-built pages are not kept: the player can search again.
-        pages = {};
+        dropResultPages();
         throw;
     }
-    if (!pages.linesRemain()) pages = {};
+    if (!pages.linesRemain()) dropResultPages();
     PluginState.resultKeys = std::move(page.keys);
     PluginState.resultsShownAtNs = NowNs();
     showMessageBox(UiTexts.searchResults, std::move(page.text));

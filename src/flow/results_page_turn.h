@@ -15,12 +15,17 @@ inline constexpr std::int64_t kPageTurnCloseWaitNs = 1'000'000'000;
 // box's own button, a choice, another box) drops the remaining pages.
 void onMessageBoxClosedForPages();
 
+// Called by the menu sink with PluginState.mutex held when a message box
+// opens: during a page turn that is another box, and the pages are dropped.
+void onMessageBoxOpenedForPages();
+
 // Called on the game's thread with PluginState.mutex held while a page turn
-// is under way. Once the closed box's event has come, shows the next page,
-// with its keys and stamp, through the message box with our title; drops the
-// pages instead when the star map has closed or another menu is in front.
-// While the close is awaited it does nothing, unless it has been awaited for
-// kPageTurnCloseWaitNs, which also drops the pages.
+// is under way. Once the closed box's event has come and the box has left the
+// game's list of open menus (in whichever order the two happen), shows the
+// next page, with its keys and stamp, through the message box with our title;
+// drops the pages instead when the star map has closed or the text input or
+// the console is open. While the close is awaited it does nothing, unless
+// kPageTurnCloseWaitNs have passed since the hotkey, which drops the pages.
 void showRequestedResultsPage();
 
 }  // namespace lumora

@@ -1,6 +1,5 @@
 #include "search/candidate_collection.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,7 +9,6 @@
 #include "search/form_queries.h"
 #include "search/host_layout.h"
 #include "search/location_candidate_list.h"
-#include "search/results_listing.h"
 #include "text/name_matching.h"
 
 namespace lumora {
@@ -36,31 +34,6 @@ NameTest testName(const PreparedTerms& terms, MatchInfo& info, std::string_view 
     const bool hit = kind > MatchKind::NoMatch;
     return {dropped, hit};
 }
-
-// The fewest edits any tested name of one candidate needs to come close to
-// the include term, while none of its names has hit.
-class CandidateCloseness {
-public:
-    explicit CandidateCloseness(const CloseNameSuggestions& suggestions)
-        : m_suggestions(suggestions), m_edits(suggestions.editLimit() + 1) {}
-
-    void note(std::string_view name, const NameTest& test) {
-        if (test.hit) m_anyHit = true;
-        // One edit is as close as a name the search did not hit can come.
-        if (m_anyHit || m_edits <= 1) return;
-        m_edits = std::min(m_edits, m_suggestions.editsOf(name, m_edits - 1));
-    }
-    // The candidate's edits when it came close and no name hit.
-    std::optional<int> closeEdits() const {
-        if (m_anyHit || m_edits > m_suggestions.editLimit()) return std::nullopt;
-        return m_edits;
-    }
-
-private:
-    const CloseNameSuggestions& m_suggestions;
-    int m_edits;
-    bool m_anyHit = false;
-};
 
 void* queryForm(std::uintptr_t offset, void* placed) { return hostFunction<FormQueryFn>(offset)(nullptr, 0, placed); }
 
@@ -144,7 +117,7 @@ template <bool kFold, bool kGather>
         const NameTest test = testName<kFold>(terms, info, primaryName);
         if (test.dropped) return false;
         primaryHit = test.hit;
-        if constexpr (kGather) closeness->note(primaryName, test);
+        if constexpr (kGather) closeness->note(primaryName, test.hit);
     }
 
     void* targetForm = queryForm(HostOffset::HostLocation_GetLinkedForm, placed);
@@ -155,7 +128,7 @@ template <bool kFold, bool kGather>
         const NameTest test = testName<kFold>(terms, info, targetName);
         if (test.dropped) return false;
         secondaryHit = test.hit;
-        if constexpr (kGather) closeness->note(targetName, test);
+        if constexpr (kGather) closeness->note(targetName, test.hit);
     }
 
     void* auxForm = readHostField<void*>(placed, HostLayout::PlacedAux);
@@ -172,7 +145,7 @@ template <bool kFold, bool kGather>
         const NameTest test = testName<kFold>(terms, info, parentName);
         if (test.dropped) return false;
         secondaryHit = secondaryHit || test.hit;
-        if constexpr (kGather) closeness->note(parentName, test);
+        if constexpr (kGather) closeness->note(parentName, test.hit);
     }
 
     void* ancestorForm = parent != nullptr ? findAncestorWithKeyword(parent, forms.ancestorKeyword) : nullptr;
@@ -186,11 +159,8 @@ template <bool kFold, bool kGather>
 
     if (!primaryHit && !secondaryHit && !tertiaryHit) {
         if constexpr (kGather) {
-            closeness->note(ancestorName, ancestorTest);
-            // Only a candidate that would print a location line is offered.
-            const std::optional<int> edits = closeness->closeEdits();
-            if (edits && targetForm != nullptr && !targetName.empty() && primaryForm != nullptr && !primaryName.empty())
-                suggestions->offer(*edits, locationLineText(primaryName, targetName), hostFormId(targetForm));
+            closeness->note(ancestorName, ancestorTest.hit);
+            offerLocationCloseName(*suggestions, *closeness, primaryForm, primaryName, targetForm, targetName);
         }
         return false;
     }
@@ -273,14 +243,14 @@ void walkPlanets(const PreparedTerms& loweredTerms, const SearchForms& forms, Co
         if (planetName.empty()) continue;
         const NameTest planetTest = testName<kFold>(loweredTerms, info, planetName);
         if (planetTest.dropped) continue;
-        if (closeness) closeness->note(planetName, planetTest);
+        if (closeness) closeness->note(planetName, planetTest.hit);
 
         void* parent = hostFunction<FormQueryFn>(HostOffset::HostForm_GetParentForm)(nullptr, 0, planet);
         const std::string_view parentName = formDisplayNameView(parent);
         if (parent == nullptr || parentName.empty()) continue;
         const NameTest parentTest = testName<kFold>(loweredTerms, info, parentName);
         if (parentTest.dropped) continue;
-        if (closeness) closeness->note(parentName, parentTest);
+        if (closeness) closeness->note(parentName, parentTest.hit);
 
         void* ancestorForm = findAncestorWithKeyword(parent, forms.ancestorKeyword);
         const std::string_view ancestorName = formDisplayNameView(ancestorForm);
@@ -291,9 +261,8 @@ void walkPlanets(const PreparedTerms& loweredTerms, const SearchForms& forms, Co
         const bool secondaryHit = planetTest.hit || parentTest.hit;
         if (!secondaryHit && !ancestorTest.hit) {
             if (closeness) {
-                closeness->note(ancestorName, ancestorTest);
-                if (const std::optional<int> edits = closeness->closeEdits())
-                    suggestions->offer(*edits, planetLineText(planetName, ancestorName), hostFormId(planet));
+                closeness->note(ancestorName, ancestorTest.hit);
+                offerPlanetCloseName(*suggestions, *closeness, planet, planetName, ancestorName);
             }
             continue;
         }

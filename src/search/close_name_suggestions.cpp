@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "search/host_layout.h"
+#include "search/section_lines.h"
+
 namespace lumora {
 
 namespace {
@@ -39,6 +42,21 @@ std::vector<ResultLine> CloseNameSuggestions::lines() const {
             if (!holdsText(ranked, line.text)) ranked.push_back(line);
         }
     return ranked;
+}
+
+void offerLocationCloseName(CloseNameSuggestions& suggestions, const CandidateCloseness& closeness,
+                            const void* primaryForm, std::string_view primaryName, const void* targetForm,
+                            std::string_view targetName) {
+    const std::optional<int> edits = closeness.closeEdits();
+    // Only a candidate that would print a location line is offered.
+    if (edits && targetForm != nullptr && !targetName.empty() && primaryForm != nullptr && !primaryName.empty())
+        suggestions.offer(*edits, sectionLineText(primaryName, targetName), hostFormId(targetForm));
+}
+
+void offerPlanetCloseName(CloseNameSuggestions& suggestions, const CandidateCloseness& closeness, const void* planet,
+                          std::string_view planetName, std::string_view ancestorName) {
+    if (const std::optional<int> edits = closeness.closeEdits())
+        suggestions.offer(*edits, sectionLineText(planetName, ancestorName), hostFormId(planet));
 }
 
 ResultsListing buildCloseNamesListing(const std::vector<ResultLine>& lines, const UiTextsRecord& texts) {

@@ -3,9 +3,11 @@
 // tested names come within a few edits of the include term, gathered during
 // the walks as the lines their results would print, and the box that offers
 // them.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +53,43 @@ private:
     // enough for the five lines whatever the other counts hold.
     std::array<std::vector<ResultLine>, kMostEdits + 1> m_byEdits;
 };
+
+// The fewest edits any tested name of one candidate needs to come close to
+// the include term, while none of its names has hit. The walks note each name
+// they test.
+class CandidateCloseness {
+public:
+    explicit CandidateCloseness(const CloseNameSuggestions& suggestions)
+        : m_suggestions(suggestions), m_edits(suggestions.editLimit() + 1) {}
+
+    void note(std::string_view name, bool hit) {
+        if (hit) m_anyHit = true;
+        // One edit is as close as a name the search did not hit can come.
+        if (m_anyHit || m_edits <= 1) return;
+        m_edits = std::min(m_edits, m_suggestions.editsOf(name, m_edits - 1));
+    }
+    // The candidate's edits when it came close and no name hit.
+    std::optional<int> closeEdits() const {
+        if (m_anyHit || m_edits > m_suggestions.editLimit()) return std::nullopt;
+        return m_edits;
+    }
+
+private:
+    const CloseNameSuggestions& m_suggestions;
+    int m_edits;
+    bool m_anyHit = false;
+};
+
+// Offers a location candidate that no name hit, once all its names are
+// noted: when it came close and would print a location line, as that line.
+void offerLocationCloseName(CloseNameSuggestions& suggestions, const CandidateCloseness& closeness,
+                            const void* primaryForm, std::string_view primaryName, const void* targetForm,
+                            std::string_view targetName);
+
+// Offers a planet candidate that no name hit, as its planet line, when it
+// came close.
+void offerPlanetCloseName(CloseNameSuggestions& suggestions, const CandidateCloseness& closeness, const void* planet,
+                          std::string_view planetName, std::string_view ancestorName);
 
 // The box text for close names: noMatchesFound, an empty line, the heading,
 // then the lines numbered from 0 as result lines are, with their keys.

@@ -1,50 +1,47 @@
 #include "search/result_pages.h"
 
+#include <optional>
+#include <span>
+
 #include "search/host_layout.h"
+#include "search/section_lines.h"
 
 namespace lumora {
 
 namespace {
 
-PageLineSource locationSource(ResultEntry& e) {
-    return {e.primaryForm, hostFormId(e.targetForm), std::move(e.primaryName), std::move(e.targetName)};
+std::optional<SectionLineParts> keptLineParts(const PageLineSource& source) {
+    return SectionLineParts{source.listedForm, source.formId, source.name, source.detail};
 }
 
-PageLineSource planetSource(ResultEntry& e) {
-    return {e.targetForm, hostFormId(e.targetForm), std::move(e.targetName), std::move(e.ancestorName)};
-}
-
-template <typename MakesLine, typename MakeSource>
-PageSection keepSection(std::vector<ResultEntry>& entries, MakesLine makesLine, MakeSource makeSource) {
+// What the section rule takes of each entry that makes a line, names moved
+// out of the entries, repeats of a form included (they are passed over when
+// reached).
+PageSection keepSection(std::vector<ResultEntry>& entries, const SectionRule& rule) {
     PageSection section;
     // Room for every entry at once: the vector never moves what it holds, and
     // the pages that no source reaches are never touched.
     section.sources.reserve(entries.size());
     for (ResultEntry& e : entries)
-        if (makesLine(e)) section.sources.push_back(makeSource(e));
+        if (rule.makesLine(e))
+            section.sources.push_back({e.*rule.listedForm, hostFormId(e.targetForm), std::move(e.*rule.name),
+                                       std::move(e.*rule.detail)});
     return section;
 }
 
-// Moves on to the first source whose form has no line in the section yet.
-void skipListedForms(PageSection& section) {
-    while (!section.exhausted() && section.listed.contains(section.sources[section.next].listedForm)) ++section.next;
-}
-
-// The section's next line; the section must not be exhausted.
-ResultLine takeLine(PageSection& section) {
-    const PageLineSource& source = section.sources[section.next++];
-    section.listed.insert(source.listedForm);
-    ResultLine line{source.name + " | " + source.detail + "\n", source.formId};
-    skipListedForms(section);
+// The section's next line, with `next` left on the source of the line after
+// it, so that exhausted() tells whether one is left.
+std::optional<SectionLine> takeKeptLine(PageSection& section) {
+    const std::span<const PageLineSource> sources(section.sources);
+    std::optional<SectionLine> line = takeSectionLine(sources, section.next, section.listed, keptLineParts);
+    reachSectionLine(sources, section.next, section.listed, keptLineParts);
     return line;
 }
 
 // Passes over the lines an earlier page printed.
 void passLines(PageSection& section, std::size_t count) {
-    for (std::size_t i = 0; i < count && !section.exhausted(); ++i) {
-        section.listed.insert(section.sources[section.next++].listedForm);
-        skipListedForms(section);
-    }
+    for (std::size_t i = 0; i < count; ++i) takeKeptLine(section);
+    reachSectionLine(std::span<const PageLineSource>(section.sources), section.next, section.listed, keptLineParts);
 }
 
 }  // namespace
@@ -52,8 +49,8 @@ void passLines(PageSection& section, std::size_t count) {
 ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<ResultEntry>& collected,
                                  ResultsListing& firstPage, const UiTextsRecord& texts) {
     ResultPagesRecord pages;
-    pages.locations = keepSection(ordered, makesLocationLine, locationSource);
-    pages.planets = keepSection(collected, makesPlanetLine, planetSource);
+    pages.locations = keepSection(ordered, kLocationSection);
+    pages.planets = keepSection(collected, kPlanetSection);
     passLines(pages.locations, firstPage.locationLinesPrinted);
     passLines(pages.planets, firstPage.planetLinesPrinted);
     if (!pages.linesRemain()) return {};
@@ -65,10 +62,12 @@ ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<
 
 ResultsListing buildNextResultsPage(ResultPagesRecord& pages, const UiTextsRecord& texts) {
     std::vector<ResultLine> locations, planets;
-    while (locations.size() < kMaxResultLines && !pages.locations.exhausted())
-        locations.push_back(takeLine(pages.locations));
-    while (locations.size() + planets.size() < kMaxResultLines && !pages.planets.exhausted())
-        planets.push_back(takeLine(pages.planets));
+    while (locations.size() < kMaxResultLines)
+        if (std::optional<SectionLine> line = takeKeptLine(pages.locations)) locations.push_back(std::move(line->line));
+        else break;
+    while (locations.size() + planets.size() < kMaxResultLines)
+        if (std::optional<SectionLine> line = takeKeptLine(pages.planets)) planets.push_back(std::move(line->line));
+        else break;
 
     ResultsListing page;
     page.text = pages.header;

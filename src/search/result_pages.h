@@ -6,7 +6,7 @@
 #include "config/ui_texts.h"
 #include "search/result_entry.h"
 #include "search/results_listing.h"
-#include "state/result_pages.h"
+#include "state/kept_result_lines.h"
 
 namespace lumora {
 

@@ -1,16 +1,14 @@
 #include "search/results_listing.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_set>
 
-#include "search/host_layout.h"
+#include "search/section_lines.h"
 
 namespace lumora {
 
 namespace {
-
-bool isListed(const std::vector<const void*>& listed, const void* form) {
-    return std::find(listed.begin(), listed.end(), form) != listed.end();
-}
 
 std::string headerText(const SplitSearchTerms& terms, std::string_view searchText, const UiTextsRecord& texts) {
     std::string header = texts.search + ": ";
@@ -19,39 +17,29 @@ std::string headerText(const SplitSearchTerms& terms, std::string_view searchTex
     return header + "\n\n";
 }
 
-std::vector<ResultLine> locationLines(const std::vector<ResultEntry>& ordered) {
+struct SectionLines {
     std::vector<ResultLine> lines;
-    std::vector<const void*> listed;
-    for (const ResultEntry& e : ordered) {
-        if (lines.size() == kMaxResultLines) break;
-        if (!makesLocationLine(e) || isListed(listed, e.primaryForm)) continue;
-        lines.push_back({locationLineText(e.primaryName, e.targetName), hostFormId(e.targetForm)});
-        listed.push_back(e.primaryForm);
-    }
-    return lines;
-}
-
-struct PlanetLines {
-    std::vector<ResultLine> lines;
-    std::size_t secondaryHits = 0;  // k
-    std::size_t tertiaryHits = 0;   // l
+    std::size_t secondaryHits = 0;  // k, counted for the planets
+    std::size_t tertiaryHits = 0;   // l, counted for the planets
 };
 
-PlanetLines planetLines(const std::vector<ResultEntry>& collected) {
-    PlanetLines planets;
-    std::vector<const void*> listed;
-    for (const ResultEntry& e : collected) {
-        if (planets.lines.size() == kMaxResultLines) break;
-        if (!makesPlanetLine(e) || isListed(listed, e.targetForm)) continue;
-        planets.lines.push_back({planetLineText(e.targetName, e.ancestorName), hostFormId(e.targetForm)});
-        listed.push_back(e.targetForm);
-        if (e.secondaryNameHit) ++planets.secondaryHits;
-        if (e.tertiaryNameHit) ++planets.tertiaryHits;
+// Up to ten lines of a section, from the first entry on.
+SectionLines firstSectionLines(std::span<const ResultEntry> entries, const SectionRule& rule) {
+    SectionLines section;
+    std::size_t next = 0;
+    std::unordered_set<const void*> listed;
+    const auto partsOf = [&rule](const ResultEntry& e) { return sectionLineParts(rule, e); };
+    while (section.lines.size() < kMaxResultLines) {
+        std::optional<SectionLine> line = takeSectionLine(entries, next, listed, partsOf);
+        if (!line) break;
+        section.lines.push_back(std::move(line->line));
+        if (line->secondaryNameHit) ++section.secondaryHits;
+        if (line->tertiaryNameHit) ++section.tertiaryHits;
     }
-    return planets;
+    return section;
 }
 
-std::size_t locationSectionLimit(const PlanetLines& planets) {
+std::size_t locationSectionLimit(const SectionLines& planets) {
     if (planets.lines.empty()) return kMaxResultLines;
     if (planets.secondaryHits >= kReducedLocationLines || planets.tertiaryHits >= kReducedLocationLines)
         return kReducedLocationLines;
@@ -74,14 +62,6 @@ void printLine(ResultsListing& listing, std::int32_t number, const ResultLine& l
 #endif
 
 }  // namespace
-
-std::string locationLineText(std::string_view primaryName, std::string_view targetName) {
-    return std::string(primaryName) + " | " + std::string(targetName) + "\n";
-}
-
-std::string planetLineText(std::string_view targetName, std::string_view ancestorName) {
-    return std::string(targetName) + " | " + std::string(ancestorName) + "\n";
-}
 
 void appendResultLine(ResultsListing& listing, std::int32_t number, const ResultLine& line) {
     printLine(listing, number, line);
@@ -109,8 +89,8 @@ void printPageLines(ResultsListing& page, std::span<const ResultLine> locations,
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
                                    const SplitSearchTerms& terms, std::string_view searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts) {
-    const std::vector<ResultLine> locations = locationLines(ordered);
-    const PlanetLines planets = planetLines(collected);
+    const std::vector<ResultLine> locations = firstSectionLines(ordered, kLocationSection).lines;
+    const SectionLines planets = firstSectionLines(collected, kPlanetSection);
 
     ResultsListing listing;
     listing.header = headerText(terms, searchText, texts);

@@ -42,11 +42,6 @@ bool makesPlanetLine(const ResultEntry& entry);
 void printPageLines(ResultsListing& page, std::span<const ResultLine> locations, std::span<const ResultLine> planets,
                     const UiTextsRecord& texts);
 
-// The text of a location line (`primaryName | targetName`) and of a planet
-// line (`targetName | ancestorName`), with its newline.
-std::string locationLineText(std::string_view primaryName, std::string_view targetName);
-std::string planetLineText(std::string_view targetName, std::string_view ancestorName);
-
 // Appends "[number] " and the line to the text, and the line's key.
 void appendResultLine(ResultsListing& listing, std::int32_t number, const ResultLine& line);
 

@@ -60,7 +60,7 @@ void runSearch(std::string text) {
     {
         // Whatever this search shows, the pages of the one before are gone.
         std::lock_guard state(PluginState.mutex);
-        PluginState.resultPages = {};
+        dropResultPages();
     }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {

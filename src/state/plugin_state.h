@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "state/result_pages.h"
+#include "state/kept_result_lines.h"
 
 namespace lumora {
 
@@ -44,9 +44,23 @@ struct PluginStateRecord {
     std::int64_t lastPromptRequestAtNs = 0;
     ResultKeyMap resultKeys;
     ResultPagesRecord resultPages;  // stays empty unless bPageResultsWithHotkey is on
-    std::string lastSearchText;     // the last non-empty text searched, as received; kept only when remembering is on
+    // Pages dropped on the game's thread, freed by the polling thread.
+    std::vector<ResultPagesRecord> droppedResultPages;
+    // The message box's last event was its opening: a close event with this
+    // clear belongs to a box already closed (tracked for the pages).
+    bool messageBoxOpenByEvents = false;
+    std::string lastSearchText;  // the last non-empty text searched, as received; kept only when remembering is on
 };
 
 extern PluginStateRecord PluginState;
+
+// Empties PluginState.resultPages. What they held is not freed here (after a
+// one-letter search over a large galaxy that is hundreds of thousands of
+// strings) but moved aside for takeDroppedResultPages. Mutex held.
+void dropResultPages();
+
+// What dropResultPages moved aside, for the caller to free once it has let
+// go of the mutex. Mutex held.
+std::vector<ResultPagesRecord> takeDroppedResultPages();
 
 }  // namespace lumora

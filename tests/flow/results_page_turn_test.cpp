@@ -16,6 +16,7 @@
 #include "hostsim/events.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/game_thread.h"
+#include "hostsim/menus.h"
 #include "hostsim/transcript.h"
 #include "hostsim/ui_records.h"
 #include "state/plugin_state.h"
@@ -43,6 +44,7 @@ protected:
         clock_.advance(2 * kSecond);
     }
     void TearDown() override {
+        hostsim::setMenuEventOrder({});
         hostsim::uninstallGalaxy();
         LoadedPluginTest::TearDown();
     }
@@ -151,6 +153,15 @@ TEST_F(ResultsPageTurn, EveryOtherWayOutOfAPageDropsTheRest) {
              hostsim::closeMenu("MessageBoxMenu");
              hostsim::passPromptSite(1, 2, 3, 4);
          }},
+        {"another box, opened within half a second of the last page while the next one waits",
+         [this] {
+             clock_.advance(600 * kMillisecond);
+             poll({kHotkey});
+             hostsim::stepFrame();
+             PluginState.resultsShownAtNs = clock_.now();
+             hostsim::openMenu("MessageBoxMenu");
+             hostsim::passPromptSite(1, 2, 3, 4);
+         }},
         {"a search that finds nothing", [this] { search("zzz"); }},
         {"the prompt while the page waits",
          [this] {
@@ -204,6 +215,104 @@ TEST_F(ResultsPageTurn, SecondSearchWhilePagesRemainStartsFromItsOwnPages) {
     EXPECT_FALSE(boxTexts().back().starts_with(kPageTwoStart));
     turnPage();
     EXPECT_TRUE(boxTexts().back().starts_with(kPageTwoStart));
+}
+
+// Games that tell of a closing box in other orders: the closed box still in
+// the list of open menus for a frame after its close event, a second close
+// event for it, and both. The next page comes in each, with its own keys.
+TEST_F(ResultsPageTurn, NextPageComesWhateverOrderTheGameTellsOfTheClosingBoxIn) {
+    const std::vector<std::pair<const char*, hostsim::MenuEventOrder>> orders = {
+        {"the box leaves the list a frame after its event", {true, false}},
+        {"a second close event a frame later", {false, true}},
+        {"both", {true, true}},
+    };
+    for (const auto& [what, order] : orders) {
+        SCOPED_TRACE(what);
+        hostsim::setMenuEventOrder(order);
+        hostsim::openMenu("GalaxyStarMapMenu");
+        clock_.advance(2 * kSecond);
+        search("a");
+        hostsim::stepFrame();
+        const std::size_t boxes = hostsim::gameMessageBoxes().size();
+        clock_.advance(600 * kMillisecond);
+        poll({kHotkey});
+        hostsim::stepFrame();  // the box closes
+        EXPECT_EQ(PluginState.resultPages.turn, PageTurn::Ready);
+        if (order.closedMenuLingers) {
+            hostsim::stepFrame();  // still listed as open at this frame's prompt site: no page yet
+            EXPECT_EQ(hostsim::gameMessageBoxes().size(), boxes);
+            EXPECT_EQ(PluginState.resultPages.turn, PageTurn::Ready);
+        }
+        hostsim::stepFrame();  // the page is shown; a second close event comes before it opens
+        ASSERT_EQ(hostsim::gameMessageBoxes().size(), boxes + 1);
+        EXPECT_TRUE(hostsim::gameMessageBoxes().back().text.starts_with(kPageTwoStart));
+        EXPECT_TRUE(hostsim::isMenuOpen("MessageBoxMenu"));
+        EXPECT_TRUE(PluginState.resultsBoxOpen);
+        EXPECT_EQ(keyForms().size(), 10u);
+        EXPECT_TRUE(PluginState.resultPages.linesRemain());
+        hostsim::stepFrame();
+        EXPECT_EQ(keyForms().size(), 10u);
+
+        turnPage();  // and on to the last page
+        if (order.closedMenuLingers) hostsim::stepFrame();
+        EXPECT_TRUE(hostsim::gameMessageBoxes().back().text.starts_with(kPageThreeStart));
+        hostsim::stepFrame();
+        EXPECT_EQ(keyForms().size(), 5u);
+        hostsim::closeMenu("MessageBoxMenu");
+        hostsim::stepFrame();
+        hostsim::stepFrame();
+    }
+}
+
+TEST_F(ResultsPageTurn, BoxStillListedAsOpenAfterItsCloseIsAwaitedForTheTurnsSecondAtMost) {
+    hostsim::setMenuEventOrder({true, false});
+    search("a");
+    hostsim::stepFrame();
+    clock_.advance(600 * kMillisecond);
+    poll({kHotkey});
+    hostsim::processUiQueue();  // the close event; the box stays listed until the next UI pass
+    ASSERT_EQ(PluginState.resultPages.turn, PageTurn::Ready);
+    ASSERT_TRUE(hostsim::isMenuOpen("MessageBoxMenu"));
+    clock_.advance(kPageTurnCloseWaitNs - 1);
+    hostsim::passPromptSite(1, 2, 3, 4);
+    EXPECT_EQ(PluginState.resultPages.turn, PageTurn::Ready);
+    clock_.advance(1);
+    hostsim::passPromptSite(1, 2, 3, 4);
+    EXPECT_TRUE(pagesDropped());
+    EXPECT_EQ(hostsim::gameMessageBoxes().size(), 1u);
+}
+
+TEST_F(ResultsPageTurn, SecondCloseEventOfAClosedBoxLeavesTheKeysOfTheNextBoxAlone) {
+    search("a");
+    hostsim::closeMenu("MessageBoxMenu");  // the player's button: the pages are dropped
+    // A new search; its box is shown, and opens at the next UI pass.
+    hostsim::deliverTextInputEvent(hostsim::EventSourceKind::EndEditText);
+    hostsim::passCaptureSite("a");
+    ASSERT_EQ(PluginState.resultKeys.size(), 10u);
+    hostsim::deliverMenuOpenClose("MessageBoxMenu", false);  // the first box's close, told again
+    EXPECT_EQ(PluginState.resultKeys.size(), 10u);
+    EXPECT_TRUE(PluginState.resultPages.linesRemain());
+    hostsim::processUiQueue();
+    EXPECT_TRUE(PluginState.resultsBoxOpen);
+    hostsim::closeMenu("MessageBoxMenu");  // a close of the open box still empties them
+    EXPECT_TRUE(PluginState.resultKeys.empty());
+    EXPECT_TRUE(pagesDropped());
+}
+
+TEST_F(ResultsPageTurn, DroppedPagesAreFreedByThePollingPassNotWhereTheyAreDropped) {
+    search("a");
+    hostsim::stepFrame();
+    ASSERT_TRUE(PluginState.resultPages.linesRemain());
+    const std::size_t kept =
+        PluginState.resultPages.locations.sources.size() + PluginState.resultPages.planets.sources.size();
+    hostsim::closeMenu("GalaxyStarMapMenu");
+    EXPECT_TRUE(pagesDropped());
+    ASSERT_EQ(PluginState.droppedResultPages.size(), 1u);
+    EXPECT_EQ(PluginState.droppedResultPages[0].locations.sources.size() +
+                  PluginState.droppedResultPages[0].planets.sources.size(),
+              kept);
+    PollOnce();
+    EXPECT_TRUE(PluginState.droppedResultPages.empty());
 }
 
 }  // namespace

@@ -151,3 +151,106 @@ TEST_F(MenusAndEvents, MessagesOfOtherKindsLeaveTheMenuOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+// The other orders in which the game can tell of a closing menu. What the
+// sink sees is recorded with whether the game lists the menu as open at that
+// moment.
+std::vector<std::pair<bool, bool>> closeEventsSeen;  // (opened, listed as open)
+
+SIM_ABI std::uint32_t onEventNotingList(TestSink*, const void* event, EventSourceObject*) {
+    const auto* menuEvent = static_cast<const MenuOpenCloseEvent*>(event);
+    if (engineStringText(menuEvent->menuName) == "MessageBoxMenu")
+        closeEventsSeen.emplace_back(menuEvent->opened, isMenuOpen("MessageBoxMenu"));
+    return 0;
+}
+
+const void* const listingSinkVtable[2] = {reinterpret_cast<const void*>(&scalarDeletingDestructor),
+                                          reinterpret_cast<const void*>(&onEventNotingList)};
+
+class MenuEventOrders : public MenusAndEvents {
+protected:
+    void SetUp() override {
+        MenusAndEvents::SetUp();
+        closeEventsSeen.clear();
+        registerSink(menuSource(), sink_);
+    }
+    void TearDown() override {
+        setMenuEventOrder({});
+        MenusAndEvents::TearDown();
+    }
+    TestSink sink_{listingSinkVtable, 1, true};
+};
+
+TEST_F(MenuEventOrders, NamesParseAloneAndJoinedAndNothingElse) {
+    const struct {
+        const char* text;
+        bool valid, lingers, twice;
+    } cases[] = {
+        {"game", true, false, false},
+        {"late-leave", true, true, false},
+        {"second-close", true, false, true},
+        {"late-leave,second-close", true, true, true},
+        {"second-close,late-leave", true, true, true},
+        {"", false, false, false},
+        {"late-leave,", false, false, false},
+        {"late-leave,late-leave", false, false, false},
+        {"game,late-leave", false, false, false},
+        {"Late-leave", false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto order = parseMenuEventOrder(c.text);
+        ASSERT_EQ(order.has_value(), c.valid);
+        if (!order) continue;
+        EXPECT_EQ(order->closedMenuLingers, c.lingers);
+        EXPECT_EQ(order->messageBoxClosesTwice, c.twice);
+    }
+}
+
+TEST_F(MenuEventOrders, EachOrderTellsOfAClosingBoxAsNamed) {
+    const struct {
+        const char* what;
+        MenuEventOrder order;
+        std::vector<std::pair<bool, bool>> seenAtClose;  // the events of the close's own pass
+        bool listedAfterClose;
+        std::vector<std::pair<bool, bool>> seenAtNextPass;
+    } cases[] = {
+        {"game", {}, {{false, false}}, false, {}},
+        {"late-leave", {true, false}, {{false, true}}, true, {}},
+        {"second-close", {false, true}, {{false, false}}, false, {{false, false}}},
+        {"both", {true, true}, {{false, true}}, true, {{false, false}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        setMenuEventOrder(c.order);
+        openMenu("MessageBoxMenu");
+        closeEventsSeen.clear();
+        queueMenuClose("MessageBoxMenu");
+        processUiQueue();
+        EXPECT_EQ(closeEventsSeen, c.seenAtClose);
+        EXPECT_EQ(isMenuOpen("MessageBoxMenu"), c.listedAfterClose);
+        closeEventsSeen.clear();
+        processUiQueue();
+        EXPECT_EQ(closeEventsSeen, c.seenAtNextPass);
+        EXPECT_FALSE(isMenuOpen("MessageBoxMenu"));
+        processUiQueue();
+        EXPECT_EQ(closeEventsSeen, c.seenAtNextPass);  // told of twice at most
+    }
+}
+
+TEST_F(MenuEventOrders, ReopeningALingeringMenuListsItAsOpenAfterTheNextPass) {
+    setMenuEventOrder({true, false});
+    openMenu("MessageBoxMenu");
+    closeMenu("MessageBoxMenu");
+    EXPECT_TRUE(isMenuOpen("MessageBoxMenu"));
+    openMenu("MessageBoxMenu");
+    processUiQueue();
+    EXPECT_TRUE(isMenuOpen("MessageBoxMenu"));
+    closeMenu("MessageBoxMenu");
+    processUiQueue();
+    EXPECT_FALSE(isMenuOpen("MessageBoxMenu"));
+}
+
+}  // namespace

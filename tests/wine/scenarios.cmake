@@ -44,3 +44,35 @@ foreach(scenario IN LISTS LUMORA_SCENARIO_FILES)
     FIXTURES_REQUIRED wine_transcript_${name} LABELS "wine;e2e" TIMEOUT 30
     SKIP_REGULAR_EXPRESSION "no native transcript")
 endforeach()
+
+# The page-turn scenarios again in games that tell of a closing menu in other
+# orders, each compared with the native run in the same order.
+include(${PROJECT_SOURCE_DIR}/tests/e2e/menu_orders.cmake)
+foreach(order IN LISTS LUMORA_MENU_ORDERS)
+  string(REPLACE "," "+" orderName ${order})
+  foreach(name IN LISTS LUMORA_MENU_ORDER_SCENARIOS)
+    set(runDir ${CMAKE_CURRENT_BINARY_DIR}/scenario_runs/${name}.${orderName})
+    add_test(NAME wine.menu_order.${orderName}.${name}
+      COMMAND ${CMAKE_COMMAND}
+        -DGAME=$<TARGET_FILE:halcyra_sim>
+        -DPLUGIN=$<TARGET_FILE:LumoraSearchEngine>
+        -DSCENARIO=${LUMORA_SCENARIO_DIR}/${name}.scenario
+        -DGALAXY=${PROJECT_SOURCE_DIR}/galaxies/sample.galaxy
+        -DRUN_DIR=${runDir}
+        -DDISPLAY_STATE=${LUMORA_XVFB_STATE}
+        -DWINE_RUN=${PROJECT_SOURCE_DIR}/tools/wine-run
+        -DMENU_ORDER=${order}
+        -P ${CMAKE_CURRENT_LIST_DIR}/scripts/run_wine_scenario.cmake)
+    set_tests_properties(wine.menu_order.${orderName}.${name} PROPERTIES
+      FIXTURES_REQUIRED wine_display FIXTURES_SETUP wine_transcript_${name}.${orderName} LABELS "wine;e2e" TIMEOUT 120
+      ENVIRONMENT ${LUMORA_DISPLAY_PREFIX_ENV})
+    add_test(NAME wine.menu_order_differential.${orderName}.${name}
+      COMMAND ${CMAKE_COMMAND}
+        -DWINE_TRANSCRIPT=${runDir}/transcript.txt
+        -DNATIVE_TRANSCRIPT=${LUMORA_NATIVE_TRANSCRIPT_DIR}/${name}.${order}.transcript
+        -P ${CMAKE_CURRENT_LIST_DIR}/scripts/compare_transcripts.cmake)
+    set_tests_properties(wine.menu_order_differential.${orderName}.${name} PROPERTIES
+      FIXTURES_REQUIRED wine_transcript_${name}.${orderName} LABELS "wine;e2e" TIMEOUT 30
+      SKIP_REGULAR_EXPRESSION "no native transcript")
+  endforeach()
+endforeach()

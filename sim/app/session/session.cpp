@@ -46,6 +46,7 @@ Session::Session(SessionOptions options) : options_(std::move(options)) {
     std::optional<LoadedGalaxy> galaxy;
     if (!options_.galaxyPath.empty()) galaxy = readGalaxy(options_.galaxyPath, std::filesystem::current_path());
     folder_ = std::make_unique<WorkFolder>(options_.workdir);
+    hostsim::setMenuEventOrder(options_.menuEventOrder);
     if (options_.captureDiagnostics) {
         capture_ = std::make_unique<StdoutCapture>();
         output_ = capture_->original();

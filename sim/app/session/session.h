@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "hostsim/galaxy.h"
+#include "hostsim/menus.h"
 #include "hostsim/site_code.h"
 #include "session_clock.h"
 
@@ -34,6 +35,7 @@ struct SessionOptions {
     std::chrono::milliseconds framePeriod{16};
     bool captureDiagnostics = false;          // standard output becomes "diagnostic:" lines
     ClockInstaller clockInstaller = nullptr;  // null: the plugin keeps its own clock
+    hostsim::MenuEventOrder menuEventOrder;   // how the game tells of closing menus
     // Every transcript line as it is recorded, on the thread that recorded it,
     // with the stream that reaches the real standard output.
     std::function<void(const std::string& line, std::FILE* out)> onLine;

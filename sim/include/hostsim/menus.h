@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hostsim/abi.h"
@@ -38,6 +40,24 @@ std::vector<std::string> openMenuNames();
 // Opening an open menu, or closing a closed one, changes and delivers nothing.
 void openMenu(const char* menuName);
 void closeMenu(const char* menuName);
+
+// The order in which the game tells of a closing menu. By default a menu
+// leaves the list of open menus before its close event is delivered, once.
+// Other games may differ, so either can be changed for a run:
+// - a closed menu still reads as open until the game thread's next frame has
+//   processed its UI messages (the list is updated after the event);
+// - the message box's close event is delivered a second time, at the start
+//   of the next frame's UI messages (the player's button and a UI message
+//   closing the same box in one moment).
+struct MenuEventOrder {
+    bool closedMenuLingers = false;
+    bool messageBoxClosesTwice = false;
+};
+void setMenuEventOrder(MenuEventOrder order);
+MenuEventOrder menuEventOrder();
+// "game" (the default), "late-leave", "second-close" or both joined by ",";
+// nullopt for anything else.
+std::optional<MenuEventOrder> parseMenuEventOrder(std::string_view text);
 
 // Changes the game thread makes on its next frame. The check runs just
 // before the change, on the game thread.

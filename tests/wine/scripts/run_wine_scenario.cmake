@@ -17,7 +17,13 @@ endif()
 set(ENV{LUMORA_WINE_DISPLAY} "${display}")
 
 # Wine reaches the Linux file system through drive Z:.
+# MENU_ORDER: another order in which the game tells of closing menus.
+set(menuOrder)
+if(MENU_ORDER)
+  set(menuOrder --menu-order ${MENU_ORDER})
+endif()
 execute_process(COMMAND ${WINE_RUN} ${GAME} --script Z:${SCENARIO} --galaxy ${galaxyName} --workdir Z:${RUN_DIR}/game
+                        ${menuOrder}
   WORKING_DIRECTORY ${RUN_DIR}
   RESULT_VARIABLE result
   OUTPUT_VARIABLE output

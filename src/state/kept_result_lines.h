@@ -3,6 +3,7 @@
 // that the hotkey can show them ten at a time, and where a page turn stands.
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
@@ -41,5 +42,8 @@ struct ResultPagesRecord {
     std::int64_t turnRequestedAtNs = 0;
     bool linesRemain() const { return !locations.exhausted() || !planets.exhausted(); }
 };
+
+static_assert(std::is_nothrow_move_constructible_v<ResultPagesRecord>,
+              "dropping the pages moves them aside, which must not fail half way");
 
 }  // namespace lumora
