@@ -14,6 +14,8 @@ struct SettingsRecord {
     bool suggestSimilarNames = false;
     bool foldAccentedLetters = false;
     bool rememberLastSearch = false;
+    // The log for bug reports (LumoraSearchEngine.log); also opt-in.
+    bool writeLogFile = false;
 };
 
 extern SettingsRecord Settings;

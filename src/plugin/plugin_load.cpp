@@ -4,10 +4,12 @@
 #include "base/entry_guard.h"
 #include "base/plugin_error.h"
 #include "hook/branch_trampoline.h"
+#include "hook/call_site_log.h"
 #include "hook/hook_chain.h"
 #include "hook/search_hooks.h"
 #include "host/bindings.h"
 #include "plugin/loader_interface.h"
+#include "plugin/version_log.h"
 #include "win/windows_api.h"
 
 namespace lumora {
@@ -15,6 +17,7 @@ namespace {
 std::uint32_t g_pluginHandle = 0;
 
 bool installPlugin(const LoaderInterface* loader) {
+    logVersions();
     g_pluginHandle = loader->getPluginHandle();
 
     if (GetModuleHandleA(nullptr) == nullptr) {
@@ -34,6 +37,7 @@ bool installPlugin(const LoaderInterface* loader) {
     // left exactly as it was, and nothing is allocated for it.
     const HookSites sites = inspectHookSites();
     if (!hookSitesUnderstood(sites)) {
+        logCallSiteVerdicts(sites, false);
         ShowPluginError("Installation error: unexpected game code at a hook site", false);
         return false;
     }
@@ -47,6 +51,7 @@ bool installPlugin(const LoaderInterface* loader) {
                                     reinterpret_cast<std::uintptr_t>(&promptHook));
     g_branchTrampoline.writeRelCall(hostAddress(HostOffset::HostCallSite_TextCaptureHook),
                                     reinterpret_cast<std::uintptr_t>(&textCaptureHook));
+    logCallSiteVerdicts(sites, true);
     messaging->registerListener(g_pluginHandle, "Obrix", &PluginMessageListener);
     return true;
 }
