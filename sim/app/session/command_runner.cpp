@@ -262,7 +262,11 @@ CommandOutcome runExpectNone(CommandRunner&, Session& session, const Command& co
 
 CommandOutcome runExpectLog(CommandRunner&, Session& session, const Command& command) {
     if (command.rest.empty()) return failure("expect-log needs a pattern");
-    if (!session.expectLogLine(command.rest)) return failure("no log line matched: " + command.rest);
+    // One quoted word is the pattern unquoted: for lines whose quotes stand
+    // before other text than a blank.
+    const bool quoted = command.words.size() == 1 && command.rest.front() == '"';
+    const std::string& pattern = quoted ? command.words[0] : command.rest;
+    if (!session.expectLogLine(pattern)) return failure("no log line matched: " + pattern);
     return {};
 }
 
