@@ -441,8 +441,7 @@ void printRatioTable() {
         "\nSearch time with bFoldAccentedLetters=1 over the same search with it off, 1,000,000 forms, cold "
         "caches\n");
     printRatioRows(kFoldingTargets);
-    std::printf(
-        "\nSearch time with bWriteLogFile=1 over the same search with it off, 1,000,000 forms, cold caches\n");
+    std::printf("\nSearch time with bWriteLogFile=1 over the same search with it off, 1,000,000 forms, cold caches\n");
     printRatioRows(kLogTargets);
 }
 

@@ -47,7 +47,7 @@ std::string quotedLogText(std::string_view text);
 // What the writer does with the file. Tests replace these to fail an open or
 // a write; nullptr restores the C runtime's files.
 struct LogFileOperations {
-    void* (*open)(const char* path);                                  // null: not opened
+    void* (*open)(const char* path);                                 // null: not opened
     bool (*write)(void* file, const char* bytes, std::size_t size);  // false: not all written
     void (*close)(void* file);
 };

@@ -7,10 +7,10 @@
 namespace lumora {
 
 enum class ValueOrigin {
-    File,              // the file's value is in effect
-    DefaultWritten,    // the key was missing or empty: its default is in effect and was written back
-    DefaultNotInFile,  // an addition's key that is absent: off, and never written
-    DefaultUnreadable, // the file's value could not be read as one (the hotkey): the default is in effect
+    File,               // the file's value is in effect
+    DefaultWritten,     // the key was missing or empty: its default is in effect and was written back
+    DefaultNotInFile,   // an addition's key that is absent: off, and never written
+    DefaultUnreadable,  // the file's value could not be read as one (the hotkey): the default is in effect
 };
 
 // "setting KEY = VALUE (origin)"; `fileText` is the file's text of an

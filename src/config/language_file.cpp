@@ -63,8 +63,7 @@ void loadLanguageFile() {
         }
     }
     for (const LanguageKey& entry : kUnwrittenLanguageKeys) {
-        std::string text =
-            found ? readProfileString(kLanguageBaseName, kProfileSection, entry.key, "") : std::string();
+        std::string text = found ? readProfileString(kLanguageBaseName, kProfileSection, entry.key, "") : std::string();
         const ValueOrigin origin = text.empty() ? ValueOrigin::DefaultNotInFile : ValueOrigin::File;
         if (!text.empty()) UiTexts.*entry.field = std::move(text);
         logTextInEffect(entry.key, UiTexts.*entry.field, origin);

@@ -7,7 +7,7 @@
 namespace lumora {
 
 struct GameExecutableVersion {
-    std::string fileName;             // without its folder: the player's paths stay out of reports
+    std::string fileName;                // without its folder: the player's paths stay out of reports
     std::optional<std::string> version;  // "1.14.74.0"; empty when the executable has no readable resource
 };
 

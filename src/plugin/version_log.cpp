@@ -11,9 +11,9 @@ namespace lumora {
 
 void logVersions() noexcept {
     if (!pluginLogAccepting()) return;
-    appendLogLine("Lumora Search Engine %s for game runtime %s", LUMORA_VERSION_TEXT,
-                  LUMORA_TEXT(LUMORA_RUNTIME_MAJOR) "." LUMORA_TEXT(LUMORA_RUNTIME_MINOR) "." LUMORA_TEXT(
-                      LUMORA_RUNTIME_BUILD));
+    appendLogLine(
+        "Lumora Search Engine %s for game runtime %s", LUMORA_VERSION_TEXT,
+        LUMORA_TEXT(LUMORA_RUNTIME_MAJOR) "." LUMORA_TEXT(LUMORA_RUNTIME_MINOR) "." LUMORA_TEXT(LUMORA_RUNTIME_BUILD));
     // Reading the resource allocates; without memory the line is left out.
     try {
         const GameExecutableVersion game = readGameExecutableVersion();

@@ -21,10 +21,9 @@ SearchLogLine::~SearchLogLine() {
     // The quoted text allocates; without memory the line is left out.
     try {
         const std::string box = box_ != nullptr ? ", box " + quotedLogText(box_) : std::string();
-        appendLogLine("search %s: %u matches, %u lines shown, %u close names%s, %lld ms",
-                      quotedLogText(text_).c_str(), static_cast<unsigned>(matches_),
-                      static_cast<unsigned>(linesShown_), static_cast<unsigned>(closeNames_), box.c_str(),
-                      static_cast<long long>(elapsedMs));
+        appendLogLine("search %s: %u matches, %u lines shown, %u close names%s, %lld ms", quotedLogText(text_).c_str(),
+                      static_cast<unsigned>(matches_), static_cast<unsigned>(linesShown_),
+                      static_cast<unsigned>(closeNames_), box.c_str(), static_cast<long long>(elapsedMs));
     } catch (...) {
     }
 }

@@ -15,8 +15,8 @@
 
 #include "base/entry_guard.h"
 #include "base/plugin_log.h"
-#include "plugin/version_log.h"
 #include "config/temp_working_directory.h"
+#include "plugin/version_log.h"
 #include "win32_controls.h"
 
 using namespace lumora;
@@ -273,7 +273,9 @@ TEST_F(PluginLog, VersionLinesNameThePluginAndTheGameExecutablesFileVersion) {
          "game executable \"Halcyra.exe\" file version 1.14.74.0"},
         {"/opt/game/halcyra", win32layer::makeVersionResource(0x20003, 0x40005, 0x10000, 0),
          "game executable \"halcyra\" file version 2.3.4.5"},
-        {"C:\\Games\\Halcyra\\NoResource.exe", {}, "game executable \"NoResource.exe\" file version unknown (no version resource)"},
+        {"C:\\Games\\Halcyra\\NoResource.exe",
+         {},
+         "game executable \"NoResource.exe\" file version unknown (no version resource)"},
     };
     for (const VersionRow& row : rows) {
         resetPluginLogForTesting();

@@ -160,7 +160,7 @@ private:
     std::size_t cursor_ = 0;
     std::size_t mark_ = 0;
     std::size_t logCursor_ = 0;  // log lines already matched or passed over
-    mutable std::mutex mutex_;  // guards the two fields below
+    mutable std::mutex mutex_;   // guards the two fields below
     std::string editField_;
     std::map<std::uint32_t, std::string> formNames_;
 };
