@@ -22,20 +22,29 @@ int lengthOf(std::string_view text) { return static_cast<int>(text.size()); }
 
 }  // namespace
 
-void logSettingInEffect(std::string_view key, std::string_view value, ValueOrigin origin, std::string_view fileText) {
+// The quoted texts allocate; without memory the line is left out, and the
+// settings are read on as if the log were off.
+void logSettingInEffect(std::string_view key, std::string_view value, ValueOrigin origin,
+                        std::string_view fileText) noexcept {
     if (!pluginLogAccepting()) return;
-    const std::string file = origin == ValueOrigin::DefaultUnreadable ? ": " + quotedLogText(fileText) : "";
-    appendLogLine("setting %.*s = %.*s (%s%s)", lengthOf(key), key.data(), lengthOf(value), value.data(),
-                  describeOrigin(origin), file.c_str());
+    try {
+        const std::string file = origin == ValueOrigin::DefaultUnreadable ? ": " + quotedLogText(fileText) : "";
+        appendLogLine("setting %.*s = %.*s (%s%s)", lengthOf(key), key.data(), lengthOf(value), value.data(),
+                      describeOrigin(origin), file.c_str());
+    } catch (...) {
+    }
 }
 
-void logTextInEffect(std::string_view key, std::string_view text, ValueOrigin origin) {
+void logTextInEffect(std::string_view key, std::string_view text, ValueOrigin origin) noexcept {
     if (!pluginLogAccepting()) return;
-    appendLogLine("text %.*s = %s (%s)", lengthOf(key), key.data(), quotedLogText(text).c_str(),
-                  describeOrigin(origin));
+    try {
+        appendLogLine("text %.*s = %s (%s)", lengthOf(key), key.data(), quotedLogText(text).c_str(),
+                      describeOrigin(origin));
+    } catch (...) {
+    }
 }
 
-void logConfigurationFile(std::string_view fileName, bool found) {
+void logConfigurationFile(std::string_view fileName, bool found) noexcept {
     appendLogLine("%.*s %s", lengthOf(fileName), fileName.data(), found ? "found" : "absent: defaults in effect");
 }
 

@@ -16,12 +16,12 @@ enum class ValueOrigin {
 // "setting KEY = VALUE (origin)"; `fileText` is the file's text of an
 // unreadable value.
 void logSettingInEffect(std::string_view key, std::string_view value, ValueOrigin origin,
-                        std::string_view fileText = {});
+                        std::string_view fileText = {}) noexcept;
 
 // "text KEY = "TEXT" (origin)".
-void logTextInEffect(std::string_view key, std::string_view text, ValueOrigin origin);
+void logTextInEffect(std::string_view key, std::string_view text, ValueOrigin origin) noexcept;
 
 // "<file> found" or "<file> absent: defaults in effect".
-void logConfigurationFile(std::string_view fileName, bool found);
+void logConfigurationFile(std::string_view fileName, bool found) noexcept;
 
 }  // namespace lumora
