@@ -124,32 +124,36 @@ TEST_F(PluginLog, FileFromAnEarlierStartIsStartedAfresh) {
     EXPECT_EQ(withoutTime(lines[0]), "this start");
 }
 
+// Short lines fill the file to within one line of its limit, where a last
+// line that did not have its room kept would carry the file past 1 MiB.
 TEST_F(PluginLog, FileStopsAtOneMebibyteWithOneLastLineSayingSo) {
-    settlePluginLog(true);
-    const std::string payload(200, 'p');
-    int appended = 0;
-    // Far more than fits, written a few passes at a time as the thread would.
-    for (; appended < 8000; ++appended) {
-        appendLogLine("line %05d %s", appended, payload.c_str());
-        if (appended % 500 == 0) writeQueuedLogLines();
-    }
-    writeQueuedLogLines();
-    appendLogLine("after the limit");
-    writeQueuedLogLines();
+    for (const std::size_t payloadSize : {std::size_t{0}, std::size_t{200}}) {
+        resetPluginLogForTesting();
+        settlePluginLog(true);
+        const std::string payload(payloadSize, 'p');
+        // Far more than fits, written a few passes at a time as the thread would.
+        for (int appended = 0; appended < 80000 && pluginLogAccepting(); ++appended) {
+            appendLogLine("line %06d %s", appended, payload.c_str());
+            if (appended % 500 == 0) writeQueuedLogLines();
+        }
+        writeQueuedLogLines();
+        appendLogLine("after the limit");
+        writeQueuedLogLines();
 
-    const std::string bytes = *readBytes(logFile());
-    EXPECT_LE(bytes.size(), kPluginLogLimitBytes);
-    // Full up to the room of a last line and one more ordinary line.
-    EXPECT_GT(bytes.size(), kPluginLogLimitBytes - 128 - 230);
-    const auto lines = linesOf(bytes);
-    ASSERT_GT(lines.size(), 2u);
-    EXPECT_EQ(withoutTime(lines.back()), kPluginLogLimitText);
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        char expected[16];
-        std::snprintf(expected, sizeof expected, "line %05d ", static_cast<int>(i));
-        ASSERT_EQ(withoutTime(lines[i]).substr(0, 11), expected) << i;
+        const std::string bytes = *readBytes(logFile());
+        EXPECT_LE(bytes.size(), kPluginLogLimitBytes) << payloadSize;
+        // Full up to the room of a last line and one more ordinary line.
+        EXPECT_GT(bytes.size(), kPluginLogLimitBytes - 128 - payloadSize - 30) << payloadSize;
+        const auto lines = linesOf(bytes);
+        ASSERT_GT(lines.size(), 2u);
+        EXPECT_EQ(withoutTime(lines.back()), kPluginLogLimitText) << payloadSize;
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            char expected[16];
+            std::snprintf(expected, sizeof expected, "line %06d ", static_cast<int>(i));
+            ASSERT_EQ(withoutTime(lines[i]).substr(0, 12), expected) << i;
+        }
+        EXPECT_FALSE(pluginLogAccepting());
     }
-    EXPECT_FALSE(pluginLogAccepting());
 }
 
 TEST_F(PluginLog, LongLineIsCutAndStillEndsTheLine) {
