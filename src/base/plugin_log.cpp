@@ -68,7 +68,8 @@ bool accepting(LogState state) { return state == LogState::Held || state == LogS
 // "[seconds.milliseconds] " since the plugin was loaded; returns its length.
 int writeTimePrefix(char* buffer, std::size_t size) {
     const auto elapsed = std::chrono::steady_clock::now() - g_loadedAt;
-    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    // A clock that a test or a game's tool set back shows 0, not a negative time.
+    const long long ms = std::max<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 0);
     const int length = std::snprintf(buffer, size, "[%lu.%03u] ", static_cast<unsigned long>(ms / 1000),
                                      static_cast<unsigned>(ms % 1000));
     return std::clamp(length, 0, static_cast<int>(size) - 1);
