@@ -50,6 +50,10 @@ const char* flagText(bool flag) { return flag ? "1" : "0"; }
 
 }  // namespace
 
+bool readWriteLogFileSetting() {
+    return profileFileExists(kSettingsBaseName, "") && readSetting("bWriteLogFile") == "1";
+}
+
 void loadSettingsFile() {
     const bool found = profileFileExists(kSettingsBaseName, "");
     logConfigurationFile("LumoraSearchEngine.ini", found);

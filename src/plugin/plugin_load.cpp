@@ -3,6 +3,8 @@
 
 #include "base/entry_guard.h"
 #include "base/plugin_error.h"
+#include "base/plugin_log.h"
+#include "config/settings.h"
 #include "hook/branch_trampoline.h"
 #include "hook/call_site_log.h"
 #include "hook/hook_chain.h"
@@ -55,9 +57,26 @@ bool installPlugin(const LoaderInterface* loader) {
     messaging->registerListener(g_pluginHandle, "Obrix", &PluginMessageListener);
     return true;
 }
+
+// A refused load never gets the data-loaded message, yet its log is the one a
+// player most needs: the key is read from the settings file alone (nothing is
+// written back), and the lines are written at once, as no polling thread will.
+void writeLogOfRefusedLoad() noexcept {
+    bool wanted = false;
+    try {
+        wanted = readWriteLogFileSetting();
+    } catch (...) {
+        // Without memory to read the key the log stays off, as when it is absent.
+    }
+    settlePluginLog(wanted);
+    writeQueuedLogLines();
+}
 }  // namespace
 }  // namespace lumora
 
 extern "C" HOST_ABI bool ObrixPlugin_Load(const lumora::LoaderInterface* loader) noexcept {
-    return lumora::runGuardedEntry("ObrixPlugin_Load", false, [loader] { return lumora::installPlugin(loader); });
+    const bool installed =
+        lumora::runGuardedEntry("ObrixPlugin_Load", false, [loader] { return lumora::installPlugin(loader); });
+    if (!installed) lumora::writeLogOfRefusedLoad();
+    return installed;
 }

@@ -101,6 +101,38 @@ TEST(PluginLogSession, StartWritesEveryLineOfTheLoadInItsOrder) {
     EXPECT_TRUE(session.finish().clean());
 }
 
+// A load refused at a call site never gets the data-loaded message: its log
+// is written at once, from the key in the settings file.
+TEST(PluginLogSession, RefusedLoadWritesWhyFromTheSettingsKeyAlone) {
+    demo::Session session(sampleGalaxy());
+    demo::CommandRunner runner(session);
+    run(runner, "ini settings bWriteLogFile 1");
+    run(runner, "site prompt garbage");
+    run(runner, "site capture other-game-function");
+    run(runner, "load");
+    run(runner, "expect plugin error box caption * text \"Installation error: unexpected game code at a hook site\"");
+    const std::vector<std::string> expected = {
+        "Lumora Search Engine 3.1.0.0 for game runtime 1.14.74",
+        "game executable \"halcyra_sim.exe\" file version 1.14.74.0",
+        "call site prompt (image+0x2414575): refused: no call instruction",
+        "call site capture (image+0x13E661C): refused: its call leads to another function of the game",
+        "error box: \"Installation error: unexpected game code at a hook site\"",
+    };
+    EXPECT_EQ(logLinesOf(readFile(pluginFolder(session) / "LumoraSearchEngine.log")), expected);
+    // Only the key was read: the settings file is as the script wrote it.
+    EXPECT_EQ(readFile(pluginFolder(session) / "LumoraSearchEngine.ini"), "[General]\r\nbWriteLogFile=1\r\n");
+    session.finish();
+}
+
+TEST(PluginLogSession, RefusedLoadWithTheKeyAbsentWritesNoLog) {
+    demo::Session session(sampleGalaxy());
+    demo::CommandRunner runner(session);
+    run(runner, "site prompt garbage");
+    run(runner, "load");
+    run(runner, "expect-no-log");
+    session.finish();
+}
+
 // A value other than "1" is off, as for every addition's key.
 TEST(PluginLogSession, KeyNotOneWritesNoLogFile) {
     demo::Session session(sampleGalaxy());
