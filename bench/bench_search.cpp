@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/plugin_log.h"
 #include "config/settings.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
@@ -417,6 +418,40 @@ void BM_OneLetterPagesDropped(benchmark::State& state) {
     }
 }
 
+// Where the log's lines go in the benchmark: taken and dropped, so that the
+// file's limit never turns the log off between iterations.
+void* openNowhere(const char*) {
+    static int nowhere;
+    return &nowhere;
+}
+bool writeNowhere(void*, const char*, std::size_t) { return true; }
+void closeNowhere(void*) {}
+constexpr LogFileOperations kNowhere{&openNowhere, &writeNowhere, &closeNowhere};
+
+// The same search with bWriteLogFile off and on, in the same iterations and
+// in alternating order: the game's thread formats and queues the search's
+// line, the writer (outside the timing, as it runs on the polling thread)
+// writes it. Args: form count, cold caches.
+void runLogOnAgainstOff(benchmark::State& state, const char* benchmarkName, const char* searchText) {
+    useGalaxyOf(static_cast<std::size_t>(state.range(0)));
+    const bool cold = state.range(1) != 0;
+    setLogFileOperationsForTesting(&kNowhere);
+    auto searchWithLog = [&](bool on) {
+        resetPluginLogForTesting();
+        settlePluginLog(on);
+        const double seconds = secondsOf(cold, [&] { runSearch(searchText); });
+        writeQueuedLogLines();
+        return seconds;
+    };
+    measureOnAgainstOff(state, benchmarkName, searchWithLog);
+    resetPluginLogForTesting();
+    settlePluginLog(false);
+    setLogFileOperationsForTesting(nullptr);
+}
+
+void BM_SelectiveLogOnVsOff(benchmark::State& state) { runLogOnAgainstOff(state, "BM_SelectiveLogOnVsOff", "Nyxdri"); }
+void BM_OneLetterLogOnVsOff(benchmark::State& state) { runLogOnAgainstOff(state, "BM_OneLetterLogOnVsOff", "a"); }
+
 void BM_SelectivePagingOnVsOff(benchmark::State& state) {
     runPagingOnAgainstOff(state, "BM_SelectivePagingOnVsOff", "Nyxdri");
 }
@@ -460,6 +495,12 @@ constexpr RatioTarget kPagingTargets[] = {
 constexpr RatioTarget kCloseNamesTargets[] = {
     {"no-match search", "BM_NoMatchCloseNamesOnVsOff/forms:1000000/cold:1", 1.50},
     {"selective search", "BM_SelectiveCloseNamesOnVsOff/forms:1000000/cold:1", 1.05},
+};
+
+// Writing the log may cost a search this much more.
+constexpr RatioTarget kLogTargets[] = {
+    {"selective search", "BM_SelectiveLogOnVsOff/forms:1000000/cold:1", 1.02},
+    {"one-letter search", "BM_OneLetterLogOnVsOff/forms:1000000/cold:1", 1.02},
 };
 
 // Folding accented letters may cost a search this much more.
@@ -521,6 +562,9 @@ void printRatioTable() {
         "\nDropping the pages a search with bPageResultsWithHotkey=1 kept (the star map closed), on the game's "
         "thread, beside the search; freed later by the polling thread; 1,000,000 forms, cold caches\n");
     printPagesDropRow();
+
+    std::printf("\nSearch time with bWriteLogFile=1 over the same search with it off, 1,000,000 forms, cold caches\n");
+    printRatioRows(kLogTargets);
 }
 
 }  // namespace
@@ -540,10 +584,15 @@ BENCHMARK(BM_SelectiveCloseNamesOnVsOff)->Apply(configureOnVsOff);
 BENCHMARK(BM_SelectiveFoldedOnVsOff)->Apply(configureOnVsOff);
 BENCHMARK(BM_SelectiveFoldedAccentedOnVsOff)->Apply(configureOnVsOff);
 BENCHMARK(BM_OneLetterPagesDropped)->Apply(configureOnVsOff);
+BENCHMARK(BM_SelectiveLogOnVsOff)->Apply(configureOnVsOff);
+BENCHMARK(BM_OneLetterLogOnVsOff)->Apply(configureOnVsOff);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // No loader sends the data-loaded message here: without this the log
+    // would hold every search's line for a decision that never comes.
+    settlePluginLog(false);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printRatioTable();

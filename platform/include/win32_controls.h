@@ -86,4 +86,18 @@ bool insideSystemCode() noexcept;
 // empty function restores the real sleep.
 void setSleepOverride(std::function<void(DWORD)> fake);
 
+// The executable's path as GetModuleFileNameA(nullptr) answers it; empty
+// restores the default, the path of the running program.
+void setExecutablePath(const std::string& path);
+
+// The version resource of a file as Windows keeps it (a VS_VERSIONINFO block),
+// which GetFileVersionInfoSizeA and GetFileVersionInfoA hand out for exactly
+// that path; an empty resource removes it. Files without one answer
+// ERROR_RESOURCE_TYPE_NOT_FOUND.
+void setFileVersionResource(const std::string& path, std::vector<std::uint8_t> resource);
+// A VS_VERSIONINFO block holding only the fixed part with these versions
+// (each as major.minor.build.revision in two DWORDs).
+std::vector<std::uint8_t> makeVersionResource(DWORD fileVersionMS, DWORD fileVersionLS, DWORD productVersionMS,
+                                              DWORD productVersionLS);
+
 }  // namespace win32layer

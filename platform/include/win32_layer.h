@@ -108,3 +108,30 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size, LPCSTR path);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path);
+
+// The executable's path and the version resources of files.
+using PUINT = UINT*;
+constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+
+struct VS_FIXEDFILEINFO {
+    DWORD dwSignature;  // 0xFEEF04BD
+    DWORD dwStrucVersion;
+    DWORD dwFileVersionMS;
+    DWORD dwFileVersionLS;
+    DWORD dwProductVersionMS;
+    DWORD dwProductVersionLS;
+    DWORD dwFileFlagsMask;
+    DWORD dwFileFlags;
+    DWORD dwFileOS;
+    DWORD dwFileType;
+    DWORD dwFileSubtype;
+    DWORD dwFileDateMS;
+    DWORD dwFileDateLS;
+};
+static_assert(sizeof(VS_FIXEDFILEINFO) == 52);
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle);
+BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID data);
+BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/descriptor.h"
+#include "base/plugin_log.h"
 #include "win/windows_api.h"
 
 namespace lumora {
@@ -20,6 +21,7 @@ std::string PluginCaption() {
 
 void ShowPluginError(const std::string& text, bool exitAfter) {
     const std::string caption = PluginCaption();
+    appendLogLine("error box: \"%s\"", text.c_str());
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
     if (exitAfter) std::exit(0);
 }

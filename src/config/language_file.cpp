@@ -1,5 +1,6 @@
 #include <string>
 
+#include "config/configuration_log.h"
 #include "config/profile_strings.h"
 #include "config/ui_texts.h"
 
@@ -42,22 +43,32 @@ void writeDefault(const LanguageKey& entry) {
 }  // namespace
 
 void loadLanguageFile() {
-    if (!profileFileExists(kLanguageBaseName, "")) {
-        for (const LanguageKey& entry : kLanguageKeys) writeDefault(entry);
-        return;
-    }
-    for (const LanguageKey& entry : kLanguageKeys) {
-        std::string text = readProfileString(kLanguageBaseName, kProfileSection, entry.key, "");
-        if (text.empty()) {
+    const bool found = profileFileExists(kLanguageBaseName, "");
+    logConfigurationFile("LumoraSearchEngineLang.ini", found);
+    if (!found) {
+        for (const LanguageKey& entry : kLanguageKeys) {
             writeDefault(entry);
-        } else {
-            UiTexts.*entry.field = std::move(text);
+            logTextInEffect(entry.key, UiTexts.*entry.field, ValueOrigin::DefaultWritten);
+        }
+    } else {
+        for (const LanguageKey& entry : kLanguageKeys) {
+            std::string text = readProfileString(kLanguageBaseName, kProfileSection, entry.key, "");
+            const ValueOrigin origin = text.empty() ? ValueOrigin::DefaultWritten : ValueOrigin::File;
+            if (text.empty()) {
+                writeDefault(entry);
+            } else {
+                UiTexts.*entry.field = std::move(text);
+            }
+            logTextInEffect(entry.key, UiTexts.*entry.field, origin);
         }
     }
     for (const LanguageKey& entry : kUnwrittenLanguageKeys) {
-        std::string text = readProfileString(kLanguageBaseName, kProfileSection, entry.key, "");
+        std::string text = found ? readProfileString(kLanguageBaseName, kProfileSection, entry.key, "") : std::string();
+        const ValueOrigin origin = text.empty() ? ValueOrigin::DefaultNotInFile : ValueOrigin::File;
         if (!text.empty()) UiTexts.*entry.field = std::move(text);
+        logTextInEffect(entry.key, UiTexts.*entry.field, origin);
     }
+    logTextInEffect("excl.", UiTexts.excludedLabel, ValueOrigin::DefaultNotInFile);
 }
 
 }  // namespace lumora

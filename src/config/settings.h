@@ -14,11 +14,17 @@ struct SettingsRecord {
     bool suggestSimilarNames = false;
     bool foldAccentedLetters = false;
     bool rememberLastSearch = false;
+    // The log for bug reports (LumoraSearchEngine.log); also opt-in.
+    bool writeLogFile = false;
 };
 
 extern SettingsRecord Settings;
 
 // Reads LumoraSearchEngine.ini into Settings, writing back missing or empty keys.
 void loadSettingsFile();
+
+// Whether bWriteLogFile is "1" in the settings file, read alone and without
+// writing anything back: for a load that stops before the settings are read.
+bool readWriteLogFileSetting();
 
 }  // namespace lumora

@@ -7,6 +7,7 @@
 #include "base/diagnostics.h"
 #include "base/entry_guard.h"
 #include "base/plugin_error.h"
+#include "base/plugin_log.h"
 #include "config/settings.h"
 #include "host/bindings.h"
 #include "host/game_names.h"
@@ -95,6 +96,7 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
         return;
     }
     FocusStarMapOnBody(form);
+    appendLogLine("choice [%d]: form 0x%08X focused", static_cast<int>(digit), static_cast<unsigned>(entry->formId));
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
 }
@@ -146,6 +148,7 @@ bool runPollingPass() noexcept {
 DWORD WINAPI PollThreadMain(LPVOID) noexcept {
     for (;;) {
         runPollingPass();
+        writeQueuedLogLines();  // outside the pass: the mutex is free while the disk is written
         Sleep(kPollIntervalMs);
     }
 }
@@ -155,6 +158,7 @@ void startPollingThread() {
     if (CreateThread(nullptr, kPollThreadStackCommit, &PollThreadMain, nullptr, 0, nullptr) == nullptr)
         writeDiagnostic("polling thread not started (%08X): the hotkey and the digit keys stay unheard",
                         static_cast<unsigned>(GetLastError()));
+    else appendLogLine("polling thread started");
 }
 
 }  // namespace lumora

@@ -1,5 +1,6 @@
 #include "flow/results_page_turn.h"
 
+#include "base/plugin_log.h"
 #include "config/ui_texts.h"
 #include "host/game_names.h"
 #include "host/ui.h"
@@ -46,6 +47,7 @@ void showRequestedResultsPage() {
         throw;
     }
     if (!pages.linesRemain()) dropResultPages();
+    appendLogLine("results page turned: %u lines shown", static_cast<unsigned>(page.keys.size()));
     PluginState.resultKeys = std::move(page.keys);
     PluginState.resultsShownAtNs = NowNs();
     showMessageBox(UiTexts.searchResults, std::move(page.text));

@@ -42,23 +42,26 @@ Answer readable(std::uintptr_t address, std::uintptr_t size) {
 CallSiteInspection inspectCallSite(std::uintptr_t site, std::uintptr_t expectedCallee, std::uintptr_t imageBase) {
     switch (readable(site, kRelativeCallSize)) {
         case Answer::NoQuery: return {CallSiteKind::NotQueried, 0};
-        case Answer::No: return {CallSiteKind::Unknown, 0};
+        case Answer::No: return {CallSiteKind::Unknown, 0, "its bytes are not readable"};
         case Answer::Yes: break;
     }
     std::uint8_t bytes[kRelativeCallSize];
     std::memcpy(bytes, reinterpret_cast<const void*>(site), sizeof bytes);
-    if (bytes[0] != kRelativeCallOpcode) return {CallSiteKind::Unknown, 0};
+    if (bytes[0] != kRelativeCallOpcode) return {CallSiteKind::Unknown, 0, "no call instruction"};
     std::int32_t displacement;
     std::memcpy(&displacement, bytes + 1, sizeof displacement);
     const std::uintptr_t callee = site + kRelativeCallSize + static_cast<std::intptr_t>(displacement);
     if (callee == expectedCallee) return {CallSiteKind::GameOwn, callee};
 
     MEMORY_BASIC_INFORMATION region{};
-    if (VirtualQuery(reinterpret_cast<LPCVOID>(callee), &region, sizeof region) == 0) return {CallSiteKind::Unknown, 0};
-    if (!committedWith(region, kExecutableProtections)) return {CallSiteKind::Unknown, 0};
+    if (VirtualQuery(reinterpret_cast<LPCVOID>(callee), &region, sizeof region) == 0)
+        return {CallSiteKind::Unknown, 0, "the memory its call leads to cannot be queried"};
+    if (!committedWith(region, kExecutableProtections))
+        return {CallSiteKind::Unknown, 0, "its call leads outside committed executable memory"};
     // Every region of a mapped image reports the image's base; any other
     // target of the game's own code is code we do not know.
-    if (reinterpret_cast<std::uintptr_t>(region.AllocationBase) == imageBase) return {CallSiteKind::Unknown, 0};
+    if (reinterpret_cast<std::uintptr_t>(region.AllocationBase) == imageBase)
+        return {CallSiteKind::Unknown, 0, "its call leads to another function of the game"};
     return {CallSiteKind::Chained, callee};
 }
 

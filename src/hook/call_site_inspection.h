@@ -23,6 +23,7 @@ enum class CallSiteKind {
 struct CallSiteInspection {
     CallSiteKind kind = CallSiteKind::Unknown;
     std::uintptr_t callee = 0;  // where the site's call leads (GameOwn, Chained); 0 otherwise
+    const char* refusal = "";   // why an Unknown site is code we do not know, for the log
 };
 
 // Reads the 5 bytes at `site` once VirtualQuery has shown them to be committed

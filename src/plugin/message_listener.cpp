@@ -1,7 +1,9 @@
 #include <atomic>
 
 #include "base/entry_guard.h"
+#include "base/plugin_log.h"
 #include "config/load_configuration.h"
+#include "config/settings.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
 #include "plugin/loader_interface.h"
@@ -15,6 +17,8 @@ std::atomic<bool> g_dataLoadedHandled{false};
 
 void finishStartup() {
     loadConfiguration();
+    // The lines held since the load are written or dropped from here on.
+    settlePluginLog(Settings.writeLogFile);
     startPollingThread();
     registerEventSinks();
 }

@@ -19,6 +19,7 @@
 #include "search/result_ordering.h"
 #include "search/result_pages.h"
 #include "search/results_listing.h"
+#include "search/search_log_line.h"
 #include "search/search_messages.h"
 #include "state/clock.h"
 #include "state/plugin_state.h"
@@ -57,6 +58,7 @@ void rememberSearchText(const std::string& text) {
 }  // namespace
 
 void runSearch(std::string text) {
+    SearchLogLine searchLog(text);
     {
         // Whatever this search shows, the pages of the one before are gone.
         std::lock_guard state(PluginState.mutex);
@@ -64,6 +66,7 @@ void runSearch(std::string text) {
     }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {
+        searchLog.endedWithBox(kSearchTextEmptyMessage);
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
         return;
     }
@@ -75,6 +78,7 @@ void runSearch(std::string text) {
 
     const ResolvedSearchForms resolved = resolveSearchForms();
     if (const auto* missingMessage = std::get_if<const char*>(&resolved)) {
+        searchLog.endedWithBox(*missingMessage);
         showMessageBox(UiTexts.searchResults, *missingMessage);
         return;
     }
@@ -109,14 +113,17 @@ void runSearch(std::string text) {
         }
     } catch (...) {
         collected.entries.clear();
+        searchLog.endedWithBox(kLocationWalkFailedMessage);
         showMessageBox(UiTexts.searchResults, kLocationWalkFailedMessage);
         return;
     }
 
     if (!listing) {
+        searchLog.endedWithBox(UiTexts.noMatchesFound);
         showMessageBox(UiTexts.searchResults, UiTexts.noMatchesFound);
         return;
     }
+    searchLog.listed(collected.entries.size(), listing->keys.size(), collected.entries.empty());
     {
         std::lock_guard state(PluginState.mutex);
         PluginState.resultKeys = std::move(listing->keys);

@@ -260,6 +260,23 @@ CommandOutcome runExpectNone(CommandRunner&, Session& session, const Command& co
     return {};
 }
 
+CommandOutcome runExpectLog(CommandRunner&, Session& session, const Command& command) {
+    if (command.rest.empty()) return failure("expect-log needs a pattern");
+    // One quoted word is the pattern unquoted: for lines whose quotes stand
+    // before other text than a blank.
+    const bool quoted = command.words.size() == 1 && command.rest.front() == '"';
+    const std::string& pattern = quoted ? command.words[0] : command.rest;
+    if (!session.expectLogLine(pattern)) return failure("no log line matched: " + pattern);
+    return {};
+}
+
+CommandOutcome runExpectNoLog(CommandRunner&, Session& session, const Command&) {
+    // A log the plugin meant to write is there within a few passes of its thread.
+    session.waitFor(300ms);
+    if (session.logFileExists()) return failure("the plugin wrote a log file");
+    return {};
+}
+
 CommandOutcome runMark(CommandRunner&, Session& session, const Command&) {
     session.markCursor();
     return {};
@@ -328,6 +345,10 @@ constexpr Verb kVerbs[] = {
      "let two frames pass; fail if a line since the last match or mark matches"},
     {"expect-any", Runs::SceneOnly, runExpectAny, "expect-any PATTERN",
      "wait for a matching line anywhere after the last mark (order left open)"},
+    {"expect-log", Runs::SceneOnly, runExpectLog, "expect-log PATTERN",
+     "wait for a line of the plugin's log file, after the last one matched, matching PATTERN"},
+    {"expect-no-log", Runs::SceneOnly, runExpectNoLog, "expect-no-log",
+     "wait 300 ms; fail if the plugin's log file exists"},
     {"mark", Runs::SceneOnly, runMark, "mark", "expect-none and expect-any look at lines after this point only"},
     {"timeout", Runs::SceneOnly, runTimeout, "timeout MS", "how long expect waits (default 5000)"},
     {"note", Runs::SceneOnly, runNote, "note TEXT", "write a note line into the transcript"},

@@ -337,6 +337,39 @@ std::optional<std::size_t> Session::waitForLine(std::size_t from, const std::str
 
 std::size_t Session::transcriptSize() const { return hostsim::transcript().size(); }
 
+namespace {
+std::vector<std::string> readLogLines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+}  // namespace
+
+std::optional<std::string> Session::expectLogLine(const std::string& pattern) {
+    const auto path = folder_->pluginFolder() / "LumoraSearchEngine.log";
+    const auto deadline = std::chrono::steady_clock::now() + options_.expectTimeout;
+    for (;;) {
+        // The plugin writes its log from its polling thread, a pass at a time.
+        const auto lines = readLogLines(path);
+        for (std::size_t i = logCursor_; i < lines.size(); ++i) {
+            if (!lineMatches(lines[i], pattern)) continue;
+            logCursor_ = i + 1;
+            return lines[i];
+        }
+        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+bool Session::logFileExists() const {
+    return std::filesystem::exists(folder_->pluginFolder() / "LumoraSearchEngine.log");
+}
+
 std::optional<std::string> Session::findLineSinceCursor(const std::string& pattern) const {
     const auto lines = hostsim::transcript();
     for (std::size_t i = cursor_; i < lines.size(); ++i)

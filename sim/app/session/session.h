@@ -126,6 +126,11 @@ public:
     std::optional<std::size_t> waitForLine(std::size_t from, const std::string& pattern,
                                            std::chrono::milliseconds timeout) const;
     std::size_t transcriptSize() const;
+    // The plugin's log file (LumoraSearchEngine.log in the plugin folder):
+    // waits for a line after the last one matched that matches the pattern
+    // (the "\r" of its line end taken off), and moves past it.
+    std::optional<std::string> expectLogLine(const std::string& pattern);
+    bool logFileExists() const;
     void setExpectTimeout(std::chrono::milliseconds timeout) { options_.expectTimeout = timeout; }
     void note(const std::string& text);
 
@@ -156,7 +161,8 @@ private:
     bool finished_ = false;
     std::size_t cursor_ = 0;
     std::size_t mark_ = 0;
-    mutable std::mutex mutex_;  // guards the two fields below
+    std::size_t logCursor_ = 0;  // log lines already matched or passed over
+    mutable std::mutex mutex_;   // guards the two fields below
     std::string editField_;
     std::map<std::uint32_t, std::string> formNames_;
 };
