@@ -87,3 +87,17 @@ bool insideSystemCode() noexcept;
 void setSleepOverride(std::function<void(DWORD)> fake);
 
 }  // namespace win32layer
+
+namespace win32layer {
+
+// The file functions a test can make fail, one at a time or together.
+enum class FileFunction { CreateFileA, WriteFile, ReadFile, FlushFileBuffers, CloseHandle, MoveFileExA, DeleteFileA };
+// The function fails with `error` (set as the thread's last error) without
+// touching any file; 0 stops failing. WriteFile failing writes nothing.
+void failFileFunction(FileFunction function, DWORD error);
+// Every file function works again.
+void restoreFileFunctions();
+// Calls of the function since the process started (failed ones included).
+std::size_t fileFunctionCalls(FileFunction function);
+
+}  // namespace win32layer

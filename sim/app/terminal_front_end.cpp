@@ -31,7 +31,8 @@ const char* const kWelcome =
     "\n"
     "The plugin starts with the first command that runs the game and reads its settings then.\n"
     "Before that, `ini settings KEY 1` turns on an addition that players add by hand:\n"
-    "bPageResultsWithHotkey, bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch.\n";
+    "bPageResultsWithHotkey, bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch,\n"
+    "bRecentDestinations (an empty search lists the bodies chosen last).\n";
 
 ScreenState screenOf(const Session& session) {
     return {session.menuOpen("GalaxyStarMapMenu"), session.menuOpen("Console"), session.menuOpen("TextInputMenu"),

@@ -14,6 +14,7 @@ struct SettingsRecord {
     bool suggestSimilarNames = false;
     bool foldAccentedLetters = false;
     bool rememberLastSearch = false;
+    bool recentDestinations = false;  // an empty search lists the bodies chosen last
 };
 
 extern SettingsRecord Settings;

@@ -28,6 +28,7 @@ constexpr OptInKey kOptInKeys[] = {
     {"bSuggestSimilarNames", &SettingsRecord::suggestSimilarNames},
     {"bFoldAccentedLetters", &SettingsRecord::foldAccentedLetters},
     {"bRememberLastSearch", &SettingsRecord::rememberLastSearch},
+    {"bRecentDestinations", &SettingsRecord::recentDestinations},
 };
 
 std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kProfileSection, key, ""); }

@@ -7,6 +7,7 @@
 #include "base/entry_guard.h"
 #include "base/plugin_error.h"
 #include "config/settings.h"
+#include "flow/recent_destinations_store.h"
 #include "host/bindings.h"
 #include "host/game_names.h"
 #include "host/ui.h"
@@ -94,6 +95,7 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
         return;
     }
     FocusStarMapOnBody(form);
+    rememberChosenBody(*entry);
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
 }
@@ -108,17 +110,7 @@ void cancelTextInput(std::int64_t now) {
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
 }
-}  // namespace
-
-DigitKey ReadDigitKey() {
-    for (int code = 0x30; code <= 0x39; ++code)
-        if (isKeyDown(code)) return {code, false};
-    for (int code = VK_NUMPAD0; code <= VK_NUMPAD0 + 9; ++code)
-        if (isKeyDown(code)) return {code, true};
-    return {-1, false};
-}
-
-void PollOnce() {
+void pollKeys() {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
     if (PluginState.promptRequested) return;
@@ -133,6 +125,21 @@ void PollOnce() {
     } else {
         cancelTextInput(now);
     }
+}
+}  // namespace
+
+DigitKey ReadDigitKey() {
+    for (int code = 0x30; code <= 0x39; ++code)
+        if (isKeyDown(code)) return {code, false};
+    for (int code = VK_NUMPAD0; code <= VK_NUMPAD0 + 9; ++code)
+        if (isKeyDown(code)) return {code, true};
+    return {-1, false};
+}
+
+void PollOnce() {
+    pollKeys();
+    // After the keys' pass has let go of the mutex.
+    saveChangedRecentDestinations();
 }
 
 bool runPollingPass() noexcept {

@@ -4,6 +4,7 @@
 #include "config/load_configuration.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
+#include "flow/recent_destinations_store.h"
 #include "plugin/loader_interface.h"
 
 namespace lumora {
@@ -15,6 +16,7 @@ std::atomic<bool> g_dataLoadedHandled{false};
 
 void finishStartup() {
     loadConfiguration();
+    loadRecentDestinations();
     startPollingThread();
     registerEventSinks();
 }

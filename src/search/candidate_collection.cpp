@@ -190,7 +190,8 @@ template <bool kFold, bool kGather>
             // Only a candidate that would print a location line is offered.
             const std::optional<int> edits = closeness->closeEdits();
             if (edits && targetForm != nullptr && !targetName.empty() && primaryForm != nullptr && !primaryName.empty())
-                suggestions->offer(*edits, locationLineText(primaryName, targetName), hostFormId(targetForm));
+                suggestions->offer(*edits, locationLineText(primaryName, targetName), hostFormId(targetForm),
+                                   targetName);
         }
         return false;
     }
@@ -293,7 +294,8 @@ void walkPlanets(const PreparedTerms& loweredTerms, const SearchForms& forms, Co
             if (closeness) {
                 closeness->note(ancestorName, ancestorTest);
                 if (const std::optional<int> edits = closeness->closeEdits())
-                    suggestions->offer(*edits, planetLineText(planetName, ancestorName), hostFormId(planet));
+                    suggestions->offer(*edits, planetLineText(planetName, ancestorName), hostFormId(planet),
+                                       planetName);
             }
             continue;
         }

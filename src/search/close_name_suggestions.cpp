@@ -24,11 +24,11 @@ int CloseNameSuggestions::editLimit() const {
     return m_test.allowedEdits();
 }
 
-void CloseNameSuggestions::offer(int edits, std::string lineText, std::uint32_t formId) {
+void CloseNameSuggestions::offer(int edits, std::string lineText, std::uint32_t formId, std::string_view targetName) {
     if (edits < 0 || edits > std::min(editLimit(), kMostEdits)) return;
     std::vector<ResultLine>& lines = m_byEdits[static_cast<std::size_t>(edits)];
     if (lines.size() == kMostCloseNames || holdsText(lines, lineText)) return;
-    lines.push_back({std::move(lineText), formId});
+    lines.push_back({std::move(lineText), formId, std::string(targetName)});
 }
 
 std::vector<ResultLine> CloseNameSuggestions::lines() const {

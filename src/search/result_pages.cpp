@@ -31,10 +31,11 @@ void skipListedForms(PageSection& section) {
 }
 
 // The section's next line; the section must not be exhausted.
-ResultLine takeLine(PageSection& section) {
+ResultLine takeLine(PageSection& section, bool targetIsDetail) {
     const PageLineSource& source = section.sources[section.next++];
     section.listed.insert(source.listedForm);
-    ResultLine line{source.name + " | " + source.detail + "\n", source.formId};
+    ResultLine line{source.name + " | " + source.detail + "\n", source.formId,
+                    targetIsDetail ? source.detail : source.name};
     skipListedForms(section);
     return line;
 }
@@ -66,9 +67,9 @@ ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<
 ResultsListing buildNextResultsPage(ResultPagesRecord& pages, const UiTextsRecord& texts) {
     std::vector<ResultLine> locations, planets;
     while (locations.size() < kMaxResultLines && !pages.locations.exhausted())
-        locations.push_back(takeLine(pages.locations));
+        locations.push_back(takeLine(pages.locations, true));
     while (locations.size() + planets.size() < kMaxResultLines && !pages.planets.exhausted())
-        planets.push_back(takeLine(pages.planets));
+        planets.push_back(takeLine(pages.planets, false));
 
     ResultsListing page;
     page.text = pages.header;

@@ -25,7 +25,7 @@ std::vector<ResultLine> locationLines(const std::vector<ResultEntry>& ordered) {
     for (const ResultEntry& e : ordered) {
         if (lines.size() == kMaxResultLines) break;
         if (!makesLocationLine(e) || isListed(listed, e.primaryForm)) continue;
-        lines.push_back({locationLineText(e.primaryName, e.targetName), hostFormId(e.targetForm)});
+        lines.push_back({locationLineText(e.primaryName, e.targetName), hostFormId(e.targetForm), e.targetName});
         listed.push_back(e.primaryForm);
     }
     return lines;
@@ -43,7 +43,7 @@ PlanetLines planetLines(const std::vector<ResultEntry>& collected) {
     for (const ResultEntry& e : collected) {
         if (planets.lines.size() == kMaxResultLines) break;
         if (!makesPlanetLine(e) || isListed(listed, e.targetForm)) continue;
-        planets.lines.push_back({planetLineText(e.targetName, e.ancestorName), hostFormId(e.targetForm)});
+        planets.lines.push_back({planetLineText(e.targetName, e.ancestorName), hostFormId(e.targetForm), e.targetName});
         listed.push_back(e.targetForm);
         if (e.secondaryNameHit) ++planets.secondaryHits;
         if (e.tertiaryNameHit) ++planets.tertiaryHits;
@@ -67,7 +67,9 @@ std::size_t locationSectionLimit(const PlanetLines& planets) {
 #endif
 void printLine(ResultsListing& listing, std::int32_t number, const ResultLine& line) {
     listing.text += "[" + std::to_string(number) + "] " + line.text;
-    listing.keys.append(number, line.formId);
+    std::string_view shown = line.text;
+    if (!shown.empty() && shown.back() == '\n') shown.remove_suffix(1);
+    listing.keys.append(number, line.formId, std::string(shown), line.targetName);
 }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop

@@ -16,6 +16,7 @@
 #include "search/form_queries.h"
 #include "search/host_lock_guard.h"
 #include "search/message_box.h"
+#include "search/recent_destinations_listing.h"
 #include "search/result_ordering.h"
 #include "search/result_pages.h"
 #include "search/results_listing.h"
@@ -64,6 +65,7 @@ void runSearch(std::string text) {
     }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {
+        if (Settings.recentDestinations && showRecentDestinations()) return;
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
         return;
     }
