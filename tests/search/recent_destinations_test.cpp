@@ -130,10 +130,10 @@ TEST_F(RecentDestinationsSearch, EmptySearchListsTheBodiesStillThereMostRecentFi
 TEST_F(RecentDestinationsSearch, BodyWhoseIdNamesAnotherBodyOrNothingIsLeftOutAndForgotten) {
     UiTexts.recentDestinationsHeading = "Zuletzt:";
     remember({{0xE0001, "Thessa", "Thessa | Corvane System"},
-              {0xE0002, "Old Name", "Old Name | Corvane System"},    // the id names Marrow now
-              {0xE0999, "Gone", "Gone | Nowhere"},                   // the id names no form
-              {0x110001, "Thessa Dock", "Thessa Dock | Corvane"}});  // a form, but not the name (case differs)
-    PluginState.recentDestinations.bodies.back().name = "Thessa dock";
+              {0xE0002, "Old Name", "Old Name | Corvane System"},        // the id names Marrow now
+              {0xE0999, "Gone", "Gone | Nowhere"},                       // the id names no form
+              {0x110001, "Thessa Dock", "Thessa Dock | Corvane"}});      // a form, but not the name (case differs)
+    PluginState.recentDestinations.bodies.front().name = "Thessa dock";  // the last remembered
     EXPECT_EQ(search(""), "Zuletzt:\n[0] Thessa | Corvane System\n");
     EXPECT_EQ(keys().size(), 1u);
     EXPECT_EQ(idsOf(PluginState.recentDestinations), std::vector<std::uint32_t>{0xE0001});
