@@ -110,6 +110,17 @@ void cancelTextInput(std::int64_t now) {
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
 }
+}  // namespace
+
+DigitKey ReadDigitKey() {
+    for (int code = 0x30; code <= 0x39; ++code)
+        if (isKeyDown(code)) return {code, false};
+    for (int code = VK_NUMPAD0; code <= VK_NUMPAD0 + 9; ++code)
+        if (isKeyDown(code)) return {code, true};
+    return {-1, false};
+}
+
+namespace {
 void pollKeys() {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
@@ -127,14 +138,6 @@ void pollKeys() {
     }
 }
 }  // namespace
-
-DigitKey ReadDigitKey() {
-    for (int code = 0x30; code <= 0x39; ++code)
-        if (isKeyDown(code)) return {code, false};
-    for (int code = VK_NUMPAD0; code <= VK_NUMPAD0 + 9; ++code)
-        if (isKeyDown(code)) return {code, true};
-    return {-1, false};
-}
 
 void PollOnce() {
     pollKeys();
