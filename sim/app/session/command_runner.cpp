@@ -276,7 +276,7 @@ CommandOutcome runTimeout(CommandRunner&, Session& session, const Command& comma
 // before it runs; a session meeting one plays in a program that cannot.
 CommandOutcome runRestart(CommandRunner&, Session&, const Command&) {
     return failure(
-        "restart: this program plays a script in one game process (halcyra_sim.exe --script and the "
+        "this program plays a script in one game process (halcyra_sim.exe --script and the "
         "end-to-end tests start the game again)");
 }
 
