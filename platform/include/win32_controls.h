@@ -93,7 +93,8 @@ namespace win32layer {
 // The file functions a test can make fail, one at a time or together.
 enum class FileFunction { CreateFileA, WriteFile, ReadFile, FlushFileBuffers, CloseHandle, MoveFileExA, DeleteFileA };
 // The function fails with `error` (set as the thread's last error) without
-// touching any file; 0 stops failing. WriteFile failing writes nothing.
+// touching any file; 0 stops failing. WriteFile failing writes nothing;
+// CloseHandle failing still closes the handle (a failed last write-back).
 void failFileFunction(FileFunction function, DWORD error);
 // Every file function works again.
 void restoreFileFunctions();

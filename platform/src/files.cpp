@@ -231,15 +231,17 @@ BOOL FlushFileBuffers(HANDLE file) {
 
 BOOL CloseHandle(HANDLE object) {
     win32layer::detail::SystemCodeScope systemCode;
-    if (win32layer::injectedFailure(FileFunction::CloseHandle)) return FALSE;
+    const bool failing = win32layer::injectedFailure(FileFunction::CloseHandle);
     win32layer::OpenFile* open = win32layer::openFileOf(object);
     if (open == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        if (!failing) SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    // An injected failure is a close whose last write-back failed: the
+    // handle is gone all the same, as on Windows.
     ::close(open->descriptor);
     delete open;
-    return TRUE;
+    return failing ? FALSE : TRUE;
 }
 
 BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
