@@ -101,3 +101,18 @@ std::vector<std::uint8_t> makeVersionResource(DWORD fileVersionMS, DWORD fileVer
                                               DWORD productVersionLS);
 
 }  // namespace win32layer
+
+namespace win32layer {
+
+// The file functions a test can make fail, one at a time or together.
+enum class FileFunction { CreateFileA, WriteFile, ReadFile, FlushFileBuffers, CloseHandle, MoveFileExA, DeleteFileA };
+// The function fails with `error` (set as the thread's last error) without
+// touching any file; 0 stops failing. WriteFile failing writes nothing;
+// CloseHandle failing still closes the handle (a failed last write-back).
+void failFileFunction(FileFunction function, DWORD error);
+// Every file function works again.
+void restoreFileFunctions();
+// Calls of the function since the process started (failed ones included).
+std::size_t fileFunctionCalls(FileFunction function);
+
+}  // namespace win32layer

@@ -135,3 +135,35 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle);
 BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD handle, DWORD length, LPVOID data);
 BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length);
+
+// Files: what replacing a small file whole needs (create, write, flush, move
+// over the old one) and reading it back.
+using LPOVERLAPPED = struct OVERLAPPED*;
+
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~static_cast<std::uintptr_t>(0));
+
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
+constexpr DWORD ERROR_FILE_EXISTS = 80;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+
+HANDLE CreateFileA(LPCSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED overlapped);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped);
+BOOL FlushFileBuffers(HANDLE file);
+BOOL CloseHandle(HANDLE object);
+BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags);
+BOOL DeleteFileA(LPCSTR path);

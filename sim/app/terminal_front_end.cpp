@@ -33,7 +33,8 @@ const char* const kWelcome =
     "The plugin starts with the first command that runs the game and reads its settings then.\n"
     "A fresh game folder holds the installer's Recommended settings, every addition on; before\n"
     "the first game command, `ini settings KEY 0` turns one off: bPageResultsWithHotkey,\n"
-    "bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch, bWriteLogFile (the log, in\n"
+    "bSuggestSimilarNames, bFoldAccentedLetters, bRememberLastSearch, bRecentDestinations (an\n"
+    "empty search lists the bodies chosen last), bWriteLogFile (the log, in\n"
     "Data/Obrix/Plugins/LumoraSearchEngine.log of the game's folder).\n";
 
 ScreenState screenOf(const Session& session) {

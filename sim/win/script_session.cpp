@@ -9,6 +9,7 @@
 #include <string>
 
 #include "command_runner.h"
+#include "game_process.h"
 #include "script_parser.h"
 #include "session.h"
 #include "windows/plugin_imports.h"
@@ -19,6 +20,10 @@ namespace {
 struct ScriptOptions {
     std::string scriptPath;
     demo::SessionOptions session;
+    std::string galaxyArgument;
+    std::string holdArgument;
+    std::string menuOrderArgument;  // passed on to each part's process
+    int part = -1;                  // -1: the whole script; otherwise the part after that many restarts
 };
 
 bool parseOptions(int argc, char** argv, ScriptOptions& options) {
@@ -26,12 +31,16 @@ bool parseOptions(int argc, char** argv, ScriptOptions& options) {
         const std::string name = argv[i];
         const std::string value = argv[i + 1];
         if (name == "--script") options.scriptPath = value;
-        else if (name == "--galaxy") options.session.galaxyPath = value;
+        else if (name == "--galaxy") options.session.galaxyPath = options.galaxyArgument = value;
         else if (name == "--workdir") options.session.workdir = value;
-        else if (name == "--hold") options.session.keyHold = std::chrono::milliseconds(std::atoi(value.c_str()));
+        else if (name == "--hold") {
+            options.holdArgument = value;
+            options.session.keyHold = std::chrono::milliseconds(std::atoi(value.c_str()));
+        } else if (name == "--part") options.part = std::atoi(value.c_str());
         else if (name == "--menu-order") {
             const auto order = parseMenuEventOrder(value);
             if (!order) return false;
+            options.menuOrderArgument = value;
             options.session.menuEventOrder = *order;
         } else return false;
     }
@@ -63,6 +72,32 @@ int runScriptSession(int argc, char** argv) {
     } catch (const std::exception& error) {
         std::fprintf(stderr, "halcyra_sim: %s: %s\n", options.scriptPath.c_str(), error.what());
         return 64;
+    }
+
+    // A script that starts the game again plays each part in a game process
+    // of its own, one after the other, over the same folder.
+    const auto parts = demo::splitAtRestarts(commands);
+    if (parts.size() > 1 && options.part < 0) {
+        if (options.session.workdir.empty()) {
+            std::fputs("halcyra_sim: a script with restart needs --workdir\n", stderr);
+            return 64;
+        }
+        for (std::size_t part = 0; part < parts.size(); ++part) {
+            std::vector<std::string> arguments{"--script", options.scriptPath,  "--workdir", options.session.workdir,
+                                               "--part",   std::to_string(part)};
+            if (!options.galaxyArgument.empty())
+                arguments.insert(arguments.end(), {"--galaxy", options.galaxyArgument});
+            if (!options.holdArgument.empty()) arguments.insert(arguments.end(), {"--hold", options.holdArgument});
+            if (!options.menuOrderArgument.empty())
+                arguments.insert(arguments.end(), {"--menu-order", options.menuOrderArgument});
+            const int code = demo::runThisProgramAgain(arguments);
+            if (code != 0) return code < 0 ? 2 : code;
+        }
+        return 0;
+    }
+    if (options.part >= 0) {
+        if (static_cast<std::size_t>(options.part) >= parts.size()) return 64;
+        commands = parts[static_cast<std::size_t>(options.part)];
     }
 
     std::mutex printing;

@@ -32,6 +32,7 @@ const LanguageKey kLanguageKeys[] = {
 const LanguageKey kUnwrittenLanguageKeys[] = {
     {"sNextPageHint", &UiTextsRecord::nextPageHint},
     {"sSuggestionsHeading", &UiTextsRecord::suggestionsHeading},
+    {"sRecentDestinationsHeading", &UiTextsRecord::recentDestinationsHeading},
 };
 
 // The built-in text of the field, not whatever the record holds now.

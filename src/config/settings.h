@@ -16,6 +16,7 @@ struct SettingsRecord {
     bool rememberLastSearch = false;
     // The log for bug reports (LumoraSearchEngine.log); also opt-in.
     bool writeLogFile = false;
+    bool recentDestinations = false;  // an empty search lists the bodies chosen last
 };
 
 extern SettingsRecord Settings;

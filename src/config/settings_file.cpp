@@ -32,6 +32,7 @@ constexpr OptInKey kOptInKeys[] = {
     {"bFoldAccentedLetters", &SettingsRecord::foldAccentedLetters},
     {"bRememberLastSearch", &SettingsRecord::rememberLastSearch},
     {"bWriteLogFile", &SettingsRecord::writeLogFile},
+    {"bRecentDestinations", &SettingsRecord::recentDestinations},
 };
 
 std::string readSetting(const char* key) { return readProfileString(kSettingsBaseName, kProfileSection, key, ""); }

@@ -19,6 +19,7 @@ struct UiTextsRecord {
     // written back.
     std::string nextPageHint = "Press the search hotkey for more.";
     std::string suggestionsHeading = "Close names:";  // above the close names of a search without matches
+    std::string recentDestinationsHeading = "Recent destinations:";  // above the bodies chosen last
 };
 
 extern UiTextsRecord UiTexts;

@@ -9,6 +9,7 @@
 #include "base/plugin_error.h"
 #include "base/plugin_log.h"
 #include "config/settings.h"
+#include "flow/recent_destinations_store.h"
 #include "host/bindings.h"
 #include "host/game_names.h"
 #include "host/ui.h"
@@ -96,6 +97,7 @@ void chooseResult(std::unique_lock<std::recursive_mutex>& lock, std::int64_t now
         return;
     }
     FocusStarMapOnBody(form);
+    rememberChosenBody(*entry);
     appendLogLine("choice [%d]: form 0x%08X focused", static_cast<int>(digit), static_cast<unsigned>(entry->formId));
     PluginState.resultKeys.clear();
     PluginState.promptRequested = false;
@@ -121,9 +123,8 @@ DigitKey ReadDigitKey() {
     return {-1, false};
 }
 
-void PollOnce() {
-    // Declared before the lock, so that it is freed after the lock is let go.
-    std::vector<ResultPagesRecord> droppedPages;
+namespace {
+void pollKeys(std::vector<ResultPagesRecord>& droppedPages) {
     std::unique_lock<std::recursive_mutex> lock(PluginState.mutex, std::try_to_lock);
     if (!lock.owns_lock()) return;
     droppedPages = takeDroppedResultPages();
@@ -139,6 +140,18 @@ void PollOnce() {
     } else {
         cancelTextInput(now);
     }
+}
+}  // namespace
+
+void PollOnce() {
+    {
+        // Pages dropped on the game's thread are freed here, after the keys'
+        // pass has let go of the mutex.
+        std::vector<ResultPagesRecord> droppedPages;
+        pollKeys(droppedPages);
+    }
+    // After the keys' pass has let go of the mutex.
+    saveChangedRecentDestinations();
 }
 
 bool runPollingPass() noexcept {

@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
+#include "flow/recent_destinations_store.h"
 #include "plugin/loader_interface.h"
 
 namespace lumora {
@@ -19,6 +20,7 @@ void finishStartup() {
     loadConfiguration();
     // The lines held since the load are written or dropped from here on.
     settlePluginLog(Settings.writeLogFile);
+    loadRecentDestinations();
     startPollingThread();
     registerEventSinks();
 }

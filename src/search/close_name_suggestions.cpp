@@ -27,11 +27,11 @@ int CloseNameSuggestions::editLimit() const {
     return m_test.allowedEdits();
 }
 
-void CloseNameSuggestions::offer(int edits, std::string lineText, std::uint32_t formId) {
+void CloseNameSuggestions::offer(int edits, std::string lineText, std::uint32_t formId, std::string_view targetName) {
     if (edits < 0 || edits > std::min(editLimit(), kMostEdits)) return;
     std::vector<ResultLine>& lines = m_byEdits[static_cast<std::size_t>(edits)];
     if (lines.size() == kMostCloseNames || holdsText(lines, lineText)) return;
-    lines.push_back({std::move(lineText), formId});
+    lines.push_back({std::move(lineText), formId, std::string(targetName)});
 }
 
 std::vector<ResultLine> CloseNameSuggestions::lines() const {
@@ -50,13 +50,13 @@ void offerLocationCloseName(CloseNameSuggestions& suggestions, const CandidateCl
     const std::optional<int> edits = closeness.closeEdits();
     // Only a candidate that would print a location line is offered.
     if (edits && targetForm != nullptr && !targetName.empty() && primaryForm != nullptr && !primaryName.empty())
-        suggestions.offer(*edits, sectionLineText(primaryName, targetName), hostFormId(targetForm));
+        suggestions.offer(*edits, sectionLineText(primaryName, targetName), hostFormId(targetForm), targetName);
 }
 
 void offerPlanetCloseName(CloseNameSuggestions& suggestions, const CandidateCloseness& closeness, const void* planet,
                           std::string_view planetName, std::string_view ancestorName) {
     if (const std::optional<int> edits = closeness.closeEdits())
-        suggestions.offer(*edits, sectionLineText(planetName, ancestorName), hostFormId(planet));
+        suggestions.offer(*edits, sectionLineText(planetName, ancestorName), hostFormId(planet), planetName);
 }
 
 ResultsListing buildCloseNamesListing(const std::vector<ResultLine>& lines, const UiTextsRecord& texts) {

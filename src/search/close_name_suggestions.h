@@ -35,7 +35,7 @@ public:
     int editsOf(std::string_view name, int limit) const { return m_test.editsWithin(name, limit); }
 
     // A candidate of the walk that came within `edits`, as its result line.
-    void offer(int edits, std::string lineText, std::uint32_t formId);
+    void offer(int edits, std::string lineText, std::uint32_t formId, std::string_view targetName);
 
     // Something matched: the box lists results, not close names.
     void stop() { m_stopped = true; }

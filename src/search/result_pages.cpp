@@ -11,7 +11,7 @@ namespace lumora {
 namespace {
 
 std::optional<SectionLineParts> keptLineParts(const PageLineSource& source) {
-    return SectionLineParts{source.listedForm, source.formId, source.name, source.detail};
+    return SectionLineParts{source.listedForm, source.formId, source.name, source.detail, false, false, {}};
 }
 
 // What the section rule takes of each entry that makes a line, names moved
@@ -31,16 +31,21 @@ PageSection keepSection(std::vector<ResultEntry>& entries, const SectionRule& ru
 
 // The section's next line, with `next` left on the source of the line after
 // it, so that exhausted() tells whether one is left.
-std::optional<SectionLine> takeKeptLine(PageSection& section) {
+std::optional<SectionLine> takeKeptLine(PageSection& section, const SectionRule& rule) {
     const std::span<const PageLineSource> sources(section.sources);
-    std::optional<SectionLine> line = takeSectionLine(sources, section.next, section.listed, keptLineParts);
+    const auto partsWithTarget = [&rule](const PageLineSource& source) {
+        std::optional<SectionLineParts> parts = keptLineParts(source);
+        parts->targetName = rule.targetIsDetail ? source.detail : source.name;
+        return parts;
+    };
+    std::optional<SectionLine> line = takeSectionLine(sources, section.next, section.listed, partsWithTarget);
     reachSectionLine(sources, section.next, section.listed, keptLineParts);
     return line;
 }
 
 // Passes over the lines an earlier page printed.
-void passLines(PageSection& section, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) takeKeptLine(section);
+void passLines(PageSection& section, const SectionRule& rule, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) takeKeptLine(section, rule);
     reachSectionLine(std::span<const PageLineSource>(section.sources), section.next, section.listed, keptLineParts);
 }
 
@@ -51,8 +56,8 @@ ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<
     ResultPagesRecord pages;
     pages.locations = keepSection(ordered, kLocationSection);
     pages.planets = keepSection(collected, kPlanetSection);
-    passLines(pages.locations, firstPage.locationLinesPrinted);
-    passLines(pages.planets, firstPage.planetLinesPrinted);
+    passLines(pages.locations, kLocationSection, firstPage.locationLinesPrinted);
+    passLines(pages.planets, kPlanetSection, firstPage.planetLinesPrinted);
     if (!pages.linesRemain()) return {};
     pages.header = firstPage.header;
     pages.countLine = firstPage.countLine;
@@ -63,10 +68,12 @@ ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<
 ResultsListing buildNextResultsPage(ResultPagesRecord& pages, const UiTextsRecord& texts) {
     std::vector<ResultLine> locations, planets;
     while (locations.size() < kMaxResultLines)
-        if (std::optional<SectionLine> line = takeKeptLine(pages.locations)) locations.push_back(std::move(line->line));
+        if (std::optional<SectionLine> line = takeKeptLine(pages.locations, kLocationSection))
+            locations.push_back(std::move(line->line));
         else break;
     while (locations.size() + planets.size() < kMaxResultLines)
-        if (std::optional<SectionLine> line = takeKeptLine(pages.planets)) planets.push_back(std::move(line->line));
+        if (std::optional<SectionLine> line = takeKeptLine(pages.planets, kPlanetSection))
+            planets.push_back(std::move(line->line));
         else break;
 
     ResultsListing page;

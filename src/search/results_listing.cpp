@@ -55,7 +55,9 @@ std::size_t locationSectionLimit(const SectionLines& planets) {
 #endif
 void printLine(ResultsListing& listing, std::int32_t number, const ResultLine& line) {
     listing.text += "[" + std::to_string(number) + "] " + line.text;
-    listing.keys.append(number, line.formId);
+    std::string_view shown = line.text;
+    if (!shown.empty() && shown.back() == '\n') shown.remove_suffix(1);
+    listing.keys.append(number, line.formId, std::string(shown), line.targetName);
 }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop

@@ -17,6 +17,7 @@ namespace lumora {
 struct ResultLine {
     std::string text;  // ends with a newline
     std::uint32_t formId = 0;
+    std::string targetName = {};  // the name of the body the line selects, as the line shows it
 };
 
 inline constexpr std::size_t kMaxResultLines = 10;

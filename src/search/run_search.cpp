@@ -16,6 +16,7 @@
 #include "search/form_queries.h"
 #include "search/host_lock_guard.h"
 #include "search/message_box.h"
+#include "search/recent_destinations_listing.h"
 #include "search/result_ordering.h"
 #include "search/result_pages.h"
 #include "search/results_listing.h"
@@ -66,6 +67,7 @@ void runSearch(std::string text) {
     }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {
+        if (Settings.recentDestinations && showRecentDestinations()) return;
         searchLog.endedWithBox(kSearchTextEmptyMessage);
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
         return;

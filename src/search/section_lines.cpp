@@ -6,8 +6,8 @@ namespace lumora {
 
 std::optional<SectionLineParts> sectionLineParts(const SectionRule& rule, const ResultEntry& entry) {
     if (!rule.makesLine(entry)) return std::nullopt;
-    return SectionLineParts{entry.*rule.listedForm, hostFormId(entry.targetForm), entry.*rule.name,
-                            entry.*rule.detail,     entry.secondaryNameHit,       entry.tertiaryNameHit};
+    return SectionLineParts{entry.*rule.listedForm, hostFormId(entry.targetForm), entry.*rule.name, entry.*rule.detail,
+                            entry.secondaryNameHit, entry.tertiaryNameHit,        entry.targetName};
 }
 
 std::string sectionLineText(std::string_view name, std::string_view detail) {

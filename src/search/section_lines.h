@@ -19,14 +19,15 @@ struct SectionRule {
     void* ResultEntry::*listedForm;  // compared by identity, never read
     std::string ResultEntry::*name;
     std::string ResultEntry::*detail;
+    bool targetIsDetail;  // the body the line selects is named by its detail, else by its name
 };
 
 // "Locations": primaryName | targetName, once per primary form.
 inline constexpr SectionRule kLocationSection{&makesLocationLine, &ResultEntry::primaryForm, &ResultEntry::primaryName,
-                                              &ResultEntry::targetName};
+                                              &ResultEntry::targetName, true};
 // "Planets": targetName | ancestorName, once per target form.
 inline constexpr SectionRule kPlanetSection{&makesPlanetLine, &ResultEntry::targetForm, &ResultEntry::targetName,
-                                            &ResultEntry::ancestorName};
+                                            &ResultEntry::ancestorName, false};
 
 // What one line is made of, read from an entry or from what a search kept.
 // Every line selects its entry's target form.
@@ -37,6 +38,7 @@ struct SectionLineParts {
     std::string_view detail;
     bool secondaryNameHit = false;
     bool tertiaryNameHit = false;
+    std::string_view targetName;  // the name of the body the line selects, as the line shows it
 };
 
 // The parts of the entry's line under the rule; nullopt when it makes none.
@@ -70,8 +72,9 @@ std::optional<SectionLine> takeSectionLine(std::span<Source> sources, std::size_
     if (!reachSectionLine(sources, next, listed, partsOf)) return std::nullopt;
     const SectionLineParts parts = *partsOf(sources[next++]);
     listed.insert(parts.listedForm);
-    return SectionLine{
-        {sectionLineText(parts.name, parts.detail), parts.formId}, parts.secondaryNameHit, parts.tertiaryNameHit};
+    return SectionLine{{sectionLineText(parts.name, parts.detail), parts.formId, std::string(parts.targetName)},
+                       parts.secondaryNameHit,
+                       parts.tertiaryNameHit};
 }
 
 }  // namespace lumora

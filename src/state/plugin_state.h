@@ -8,12 +8,17 @@
 #include <vector>
 
 #include "state/kept_result_lines.h"
+#include "state/recent_destinations.h"
 
 namespace lumora {
 
 struct ResultKey {
     std::int32_t key;      // the digit printed in front of the line
     std::uint32_t formId;  // the body the line stands for
+    // What the recent destinations keep of a chosen line: its text without
+    // "[i] " and newline, and the name of the body it stands for.
+    std::string lineText = {};
+    std::string targetName = {};
 };
 
 // Digit-to-form map of the result box now shown, in print order.
@@ -23,6 +28,9 @@ public:
     bool empty() const { return m_entries.empty(); }
     std::size_t size() const { return m_entries.size(); }
     void append(std::int32_t key, std::uint32_t formId) { m_entries.push_back({key, formId}); }
+    void append(std::int32_t key, std::uint32_t formId, std::string lineText, std::string targetName) {
+        m_entries.push_back({key, formId, std::move(lineText), std::move(targetName)});
+    }
     // The first entry whose key equals the digit, if any.
     std::optional<ResultKey> find(std::int32_t digit) const;
     const std::vector<ResultKey>& entries() const { return m_entries; }
@@ -50,6 +58,7 @@ struct PluginStateRecord {
     // clear belongs to a box already closed (tracked for the pages).
     bool messageBoxOpenByEvents = false;
     std::string lastSearchText;  // the last non-empty text searched, as received; kept only when remembering is on
+    RecentDestinationsRecord recentDestinations;  // stays empty unless bRecentDestinations is on
 };
 
 extern PluginStateRecord PluginState;

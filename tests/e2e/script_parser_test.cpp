@@ -64,4 +64,18 @@ TEST(ScriptParser, ScriptKeepsOrderAndLineNumbersAcrossBlankLines) {
     EXPECT_EQ(commands[2].rest, "prompt header \"x\" *");
 }
 
+// Each part plays in a game process of its own; restarts in a row and at
+// either end make empty parts (a game started and ended with nothing done).
+TEST(ScriptParser, RestartsSplitTheScriptIntoPartsInOrder) {
+    const auto parts = demo::splitAtRestarts(parseScript("open map\nrestart\nkey down Q\nok\nRESTART\nrestart\n"));
+    ASSERT_EQ(parts.size(), 4u);
+    ASSERT_EQ(parts[0].size(), 1u);
+    EXPECT_EQ(parts[0][0].verb, "open");
+    ASSERT_EQ(parts[1].size(), 2u);
+    EXPECT_EQ(parts[1][1].line, 4);
+    EXPECT_TRUE(parts[2].empty());
+    EXPECT_TRUE(parts[3].empty());
+    EXPECT_EQ(demo::splitAtRestarts(parseScript("open map\nok\n")).size(), 1u);
+}
+
 }  // namespace

@@ -189,6 +189,7 @@ const std::map<std::string, std::string lumora::UiTextsRecord::*> kTextFields = 
     {"sNoMatchesFound", &lumora::UiTextsRecord::noMatchesFound},
     {"sSuggestionsHeading", &lumora::UiTextsRecord::suggestionsHeading},
     {"sNextPageHint", &lumora::UiTextsRecord::nextPageHint},
+    {"sRecentDestinationsHeading", &lumora::UiTextsRecord::recentDestinationsHeading},
 };
 
 TEST_F(OptionFilesRead, ThePluginShowsEachTranslationByteForByteAndLeavesTheFileAsInstalled) {
@@ -217,6 +218,8 @@ TEST_F(OptionFilesRead, ThePluginTakesEachSetupsSettingsAndLeavesTheFileAsInstal
         EXPECT_EQ(lumora::Settings.foldAccentedLetters, row.additionsOn);
         EXPECT_EQ(lumora::Settings.rememberLastSearch, row.additionsOn);
         EXPECT_EQ(lumora::Settings.pageResultsWithHotkey, row.additionsOn);
+        EXPECT_EQ(lumora::Settings.recentDestinations, row.additionsOn);
+        EXPECT_EQ(lumora::Settings.writeLogFile, row.additionsOn);
         EXPECT_EQ(readBytes(pluginFolder() / "LumoraSearchEngine.ini"), installed);
     }
 }

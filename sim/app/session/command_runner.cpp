@@ -289,6 +289,14 @@ CommandOutcome runTimeout(CommandRunner&, Session& session, const Command& comma
     return {};
 }
 
+// The programs that can start the game again split the script at `restart`
+// before it runs; a session meeting one plays in a program that cannot.
+CommandOutcome runRestart(CommandRunner&, Session&, const Command&) {
+    return failure(
+        "this program plays a script in one game process (halcyra_sim.exe --script and the "
+        "end-to-end tests start the game again)");
+}
+
 CommandOutcome runNote(CommandRunner&, Session& session, const Command& command) {
     session.note(command.rest);
     return {};
@@ -352,6 +360,8 @@ constexpr Verb kVerbs[] = {
     {"mark", Runs::SceneOnly, runMark, "mark", "expect-none and expect-any look at lines after this point only"},
     {"timeout", Runs::SceneOnly, runTimeout, "timeout MS", "how long expect waits (default 5000)"},
     {"note", Runs::SceneOnly, runNote, "note TEXT", "write a note line into the transcript"},
+    {"restart", Runs::SceneOnly, runRestart, "restart",
+     "the game ends and starts again over the same folder: the rest of the script plays in a new game process"},
     {"help", Runs::SceneOnly, runHelp, "help / quit", "this list / end the session"},
     {"quit", Runs::SceneOnly, runQuit, nullptr, nullptr},
     {"exit", Runs::SceneOnly, runQuit, nullptr, nullptr},

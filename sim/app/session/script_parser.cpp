@@ -71,4 +71,13 @@ std::vector<Command> parseScript(std::string_view text) {
     return commands;
 }
 
+std::vector<std::vector<Command>> splitAtRestarts(const std::vector<Command>& commands) {
+    std::vector<std::vector<Command>> parts(1);
+    for (const Command& command : commands) {
+        if (command.verb == "restart") parts.emplace_back();
+        else parts.back().push_back(command);
+    }
+    return parts;
+}
+
 }  // namespace demo

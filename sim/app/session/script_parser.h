@@ -32,4 +32,9 @@ std::optional<Command> parseCommandLine(std::string_view text, int line = 0);
 // A whole script; the first malformed line throws ScriptError.
 std::vector<Command> parseScript(std::string_view text);
 
+// The parts of a script between its `restart` commands, in order, each to be
+// played by a game process of its own over the same game folder. A script
+// without `restart` is one part.
+std::vector<std::vector<Command>> splitAtRestarts(const std::vector<Command>& commands);
+
 }  // namespace demo
