@@ -1,5 +1,8 @@
 // GetPrivateProfileStringA and WritePrivateProfileStringA for the native
-// build. Reading follows the real functions' parsing (blanks trimmed around
+// build: the simulated game's `ini` command writes with them, as the Windows
+// game writes with the real ones, and the probe table checks them against a
+// recording of those. (The plugin reads and writes its own files itself,
+// src/config/profile_text.h.) Reading follows the real functions' parsing (blanks trimmed around
 // keys and values, one pair of matching quotes removed, first match wins);
 // writing edits the file in place, so every line it does not set keeps its
 // bytes, its line end included. New lines end in CR LF.

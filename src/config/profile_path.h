@@ -13,8 +13,8 @@ inline constexpr const char* kDefaultProfileFolder = ".\\Data\\Obrix\\Plugins\\"
 // Folder (the default one when empty) + base name + ".ini", joined as plain text.
 std::string buildProfilePath(std::string_view baseName, std::string_view folder);
 
-// The profile functions take the path from a zero-filled 255-byte buffer; a
-// path that does not fit leaves nothing to hand over.
+// A path is at most 254 bytes, as when the profile functions took it from a
+// zero-filled 255-byte buffer; a path that does not fit is not used.
 using ProfilePathBuffer = std::array<char, 255>;
 std::optional<ProfilePathBuffer> copyIntoPathBuffer(std::string_view path);
 

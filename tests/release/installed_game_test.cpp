@@ -32,12 +32,28 @@ struct InstalledGameRow {
     // for the plugin's own defaults.
     const char* settingsFile;
     const char* languageFile;
+    // A key taken out of the installed language file before the game starts,
+    // and the default the plugin writes back for it: the file then gains that
+    // one line and keeps every other byte (the run under Wine on code page
+    // 932 must leave the same bytes).
+    const char* missingKey = "";
+    const char* missingKeyDefault = "";
 };
 
+const char* const kRecommended = "options/setup/recommended/LumoraSearchEngine.ini";
+const char* const kClassic = "options/setup/classic/LumoraSearchEngine.ini";
+const char* const kJapanese = "options/languages/ja/LumoraSearchEngineLang.ini";
+
+// Under Wine the Japanese runs play on code page 932, the Chinese on 936.
 const InstalledGameRow kRows[] = {
-    {"installed_recommended_deutsch", "Recommended", "Deutsch", "options/setup/recommended/LumoraSearchEngine.ini",
+    {"installed_recommended_deutsch", "Recommended", "Deutsch", kRecommended,
      "options/languages/de/LumoraSearchEngineLang.ini"},
-    {"installed_classic_english", "Classic", "English", "options/setup/classic/LumoraSearchEngine.ini", ""},
+    {"installed_classic_english", "Classic", "English", kClassic, "options/languages/en/LumoraSearchEngineLang.ini"},
+    {"installed_recommended_japanese", "Recommended", "日本語", kRecommended, kJapanese},
+    {"installed_classic_chinese", "Classic", "简体中文", kClassic,
+     "options/languages/zh-CN/LumoraSearchEngineLang.ini"},
+    {"installed_recommended_japanese_missing_key", "Recommended", "日本語", kRecommended, kJapanese, "sFoundMatches",
+     "Found % matches."},
 };
 
 // Named in test listings by its row, not by its bytes.
@@ -57,7 +73,7 @@ std::map<std::string, std::string> iniEntries(const std::string& archiveFile) {
     const auto bytes = readFileBytes(archiveRoot() / archiveFile);
     EXPECT_TRUE(bytes) << archiveFile;
     if (bytes)
-        for (const auto& [key, value] : readIniLines(*bytes).entries) entries[key] = value;
+        for (const auto& [key, value] : readIniLines(*bytes).entries) entries[key] = shownValue(value);
     return entries;
 }
 
@@ -72,7 +88,8 @@ std::string shownTitle(const std::string& title) {
 // What the option files make the game show, in the command language.
 std::string scriptFor(const InstalledGameRow& row) {
     lumora::UiTextsRecord texts;
-    const auto language = iniEntries(row.languageFile);
+    auto language = iniEntries(row.languageFile);
+    language.erase(row.missingKey);
     auto text = [&](const char* key, const std::string& fallback) {
         return language.count(key) ? language.at(key) : fallback;
     };
@@ -142,6 +159,16 @@ TEST_P(InstalledGame, StartsFromExactlyTheInstalledFilesAndSearchesShowWhatTheyS
         if (item.is_regular_file()) inFolder.insert(std::filesystem::relative(item.path(), game).generic_string());
     for (const Placement& placement : plan->files) planned.insert("Data/" + placement.destination);
     EXPECT_EQ(inFolder, planned);
+    const std::filesystem::path languageFile = game / "Data/Obrix/Plugins/LumoraSearchEngineLang.ini";
+    std::string before;
+    if (*row.missingKey != '\0') {
+        before = readFileBytes(languageFile).value_or("");
+        const std::size_t line = before.find("\n" + std::string(row.missingKey) + "=");
+        ASSERT_NE(line, std::string::npos);
+        before.erase(line + 1, before.find('\n', line + 1) - line);
+        std::ofstream(languageFile, std::ios::binary) << before;
+        keep(row.name, ".lang_before.ini", before);
+    }
 
     const std::string script = scriptFor(row);
     keep(row.name, ".script", script);
@@ -163,6 +190,11 @@ TEST_P(InstalledGame, StartsFromExactlyTheInstalledFilesAndSearchesShowWhatTheyS
     keep(row.name, ".transcript", transcript);
     EXPECT_TRUE(outcome.ok) << outcome.message << "\nscript:\n" << script << "\ntranscript:\n" << transcript;
     EXPECT_TRUE(summary.clean()) << transcript;
+    if (*row.missingKey != '\0') {
+        const std::string after = readFileBytes(languageFile).value_or("");
+        EXPECT_EQ(after, before + row.missingKey + "=" + row.missingKeyDefault + "\r\n");
+        keep(row.name, ".lang_after.ini", after);
+    }
     std::error_code ignored;
     std::filesystem::remove_all(game, ignored);
 }

@@ -24,7 +24,8 @@ struct PageRow {
 const PageRow kPages[] = {
     {"Setup", {"Recommended", "Classic", "Keep my settings"}, "Recommended"},
     {"Language",
-     {"English", "Deutsch", "Français", "Español", "Italiano", "Polski", "Português (Brasil)", "日本語", "简体中文"},
+     {"English", "Deutsch", "Français", "Español", "Italiano", "Polski", "Português (Brasil)", "日本語", "简体中文",
+      "Keep my texts"},
      "English"},
 };
 
@@ -53,15 +54,25 @@ TEST(InstallerPages, EachPageOffersItsOptionsInOneExactlyOneGroupWithTheDefaultP
     }
 }
 
-// A player who picks a settings file loses the one they had: the page says so.
-TEST(InstallerPages, SettingsOptionsThatInstallAFileSayTheyReplaceTheOldOne) {
+// A player who picks a file loses the one they had: the page says so. Each
+// page's last option installs nothing and keeps the player's file.
+TEST(InstallerPages, OptionsThatInstallAFileSayTheyReplaceTheOldOneAndTheLastKeepsIt) {
     const ModuleConfig config = archiveInstaller();
-    ASSERT_FALSE(config.pages.empty());
-    for (const InstallerOption& option : config.pages[0].groups.at(0).options) {
-        const bool installsSettings = !option.files.empty();
-        EXPECT_EQ(option.description.find("Replaces an existing LumoraSearchEngine.ini.") != std::string::npos,
-                  installsSettings)
-            << option.name << ": " << option.description;
+    ASSERT_EQ(config.pages.size(), 2u);
+    const struct {
+        const char* replaces;
+        const char* kept;
+    } pages[] = {{"Replaces an existing LumoraSearchEngine.ini.", "Keep my settings"},
+                 {"LumoraSearchEngineLang.ini", "Keep my texts"}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto& options = config.pages[i].groups.at(0).options;
+        for (const InstallerOption& option : options) {
+            const bool installs = !option.files.empty();
+            EXPECT_EQ(installs, option.name != pages[i].kept) << option.name;
+            EXPECT_EQ(option.description.find(pages[i].replaces) != std::string::npos, installs || i == 1)
+                << option.name << ": " << option.description;
+        }
+        EXPECT_EQ(options.back().name, pages[i].kept);
     }
 }
 
@@ -100,12 +111,12 @@ TEST(InstallerLayout, RootCarriesTheSchemaAndItsChildrenComeInTheFormatsOrder) {
         for (const XmlElement* group : groups->childrenNamed("group")) {
             ASSERT_NE(group->child("plugins"), nullptr);
             EXPECT_EQ(*group->child("plugins")->attribute("order"), "Explicit");
+            // Every option holds <files>, empty for one that installs nothing.
             for (const XmlElement* plugin : group->child("plugins")->childrenNamed("plugin")) {
                 std::vector<std::string> parts;
                 for (const XmlElement& part : plugin->children) parts.push_back(part.name);
-                std::vector<std::string> expected = {"description", "typeDescriptor"};
-                if (plugin->child("files") != nullptr) expected.insert(expected.begin() + 1, "files");
-                EXPECT_EQ(parts, expected) << *plugin->attribute("name");
+                EXPECT_EQ(parts, (std::vector<std::string>{"description", "files", "typeDescriptor"}))
+                    << *plugin->attribute("name");
             }
         }
     }
@@ -116,7 +127,7 @@ const std::map<std::string, std::map<std::string, std::string>> kOptionFiles = {
     {"Recommended", {{"LumoraSearchEngine.ini", "options/setup/recommended/LumoraSearchEngine.ini"}}},
     {"Classic", {{"LumoraSearchEngine.ini", "options/setup/classic/LumoraSearchEngine.ini"}}},
     {"Keep my settings", {}},
-    {"English", {}},
+    {"English", {{"LumoraSearchEngineLang.ini", "options/languages/en/LumoraSearchEngineLang.ini"}}},
     {"Deutsch", {{"LumoraSearchEngineLang.ini", "options/languages/de/LumoraSearchEngineLang.ini"}}},
     {"Français", {{"LumoraSearchEngineLang.ini", "options/languages/fr/LumoraSearchEngineLang.ini"}}},
     {"Español", {{"LumoraSearchEngineLang.ini", "options/languages/es/LumoraSearchEngineLang.ini"}}},
@@ -125,6 +136,7 @@ const std::map<std::string, std::map<std::string, std::string>> kOptionFiles = {
     {"Português (Brasil)", {{"LumoraSearchEngineLang.ini", "options/languages/pt-BR/LumoraSearchEngineLang.ini"}}},
     {"日本語", {{"LumoraSearchEngineLang.ini", "options/languages/ja/LumoraSearchEngineLang.ini"}}},
     {"简体中文", {{"LumoraSearchEngineLang.ini", "options/languages/zh-CN/LumoraSearchEngineLang.ini"}}},
+    {"Keep my texts", {}},
 };
 
 // Whatever is chosen, the files a manual unpack puts into Data/ land at the same places.
@@ -156,7 +168,7 @@ TEST(InstallerCombinations, EveryCombinationPlacesExactlyTheRequiredFilesAndTheC
             ++combinations;
         }
     }
-    EXPECT_EQ(combinations, 27);
+    EXPECT_EQ(combinations, 30);
 }
 
 TEST(InstallerCombinations, NoChoiceInstallsTheDefaultsRecommendedAndEnglish) {
@@ -169,6 +181,7 @@ TEST(InstallerCombinations, NoChoiceInstallsTheDefaultsRecommendedAndEnglish) {
               (std::map<std::string, std::string>{
                   {"Obrix/Plugins/LumoraSearchEngine.dll", "Data/Obrix/Plugins/LumoraSearchEngine.dll"},
                   {"Obrix/Plugins/LumoraSearchEngine.ini", "options/setup/recommended/LumoraSearchEngine.ini"},
+                  {"Obrix/Plugins/LumoraSearchEngineLang.ini", "options/languages/en/LumoraSearchEngineLang.ini"},
                   {"Obrix/Plugins/LumoraSearchEngine_Readme.txt", "Data/Obrix/Plugins/LumoraSearchEngine_Readme.txt"},
               }));
 }

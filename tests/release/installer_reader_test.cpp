@@ -6,6 +6,7 @@
 #include <random>
 
 #include "mod_installer.h"
+#include "release_archive.h"
 
 using namespace release_test;
 
@@ -165,6 +166,61 @@ TEST_F(InstallerReader, TwoEntriesForOneDestinationAreReported) {
     EXPECT_EQ(result->overwritten, std::vector<std::string>{"C.INI"});
     ASSERT_EQ(result->files.size(), 1u);
     EXPECT_EQ(std::filesystem::relative(result->files[0].source, m_root).generic_string(), "Opt/Two/x.ini");
+}
+
+// The shipped installer changed the way a careless edit would: each change
+// that breaks the format's content model (order and numbers of children) is
+// refused, as a manager that validates the script refuses it; the others
+// are read.
+struct ModelRow {
+    std::vector<std::pair<std::string, std::string>> edits;  // first occurrence of each replaced
+    const char* error;                                       // empty: read
+};
+
+TEST(InstallerModel, EditsThatBreakTheFormatsContentModelAreRefused) {
+    const std::string shipped = readFileBytes(archiveRoot() / "fomod/ModuleConfig.xml").value_or("");
+    const std::string flag = "<conditionFlags><flag name=\"kept\">On</flag></conditionFlags>";
+    const std::string keepFiles = "<files />\n              <typeDescriptor>";
+    const ModelRow rows[] = {
+        {{}, ""},
+        {{{keepFiles, "<typeDescriptor>"}},
+         "option \"Keep my settings\": <typeDescriptor> where <files> or <conditionFlags> must come"},
+        {{{"<description>", "<files /><description>"}},
+         "option \"Recommended\": <files> where <description> must come"},
+        {{{"</description>", "</description><description>again</description>"}},
+         "option \"Recommended\": <description> where <files> or <conditionFlags> must come"},
+        {{{"</description>", "</description><picture />"}},
+         "option \"Recommended\": <picture> where <files> or <conditionFlags> must come"},
+        {{{"</typeDescriptor>", "</typeDescriptor><files />"}}, "option \"Recommended\": <files> not expected"},
+        {{{"</files>", "</files><files />"}}, "option \"Recommended\": <files> or <conditionFlags> twice"},
+        {{{keepFiles, "<conditionFlags /><typeDescriptor>"}},
+         "option \"Keep my settings\" <conditionFlags>: no <flag>"},
+        {{{"<type name=\"Recommended\" />", "<type name=\"Recommended\" /><type name=\"Optional\" />"}},
+         "option \"Recommended\" <typeDescriptor>: <type> not expected"},
+        {{{"</plugins>", "</plugins><plugins order=\"Explicit\" />"}}, "group \"Settings\": <plugins> not expected"},
+        {{{"<moduleName>Lumora Search Engine</moduleName>", ""},
+          {"</requiredInstallFiles>", "</requiredInstallFiles><moduleName>M</moduleName>"}},
+         "<config>: <requiredInstallFiles> where <moduleName> must come"},
+        {{{"</installSteps>", "</installSteps><installSteps order=\"Explicit\" />"}},
+         "<config>: <installSteps> not expected"},
+        // What the format allows besides: an image, condition flags alone or before the files.
+        {{{"</description>", "</description><image path=\"fomod\\recommended.png\" />"}}, ""},
+        {{{keepFiles, flag + "<typeDescriptor>"}}, ""},
+        {{{"<files>", flag + "<files>"}}, ""},
+    };
+    for (const ModelRow& row : rows) {
+        std::string text = shipped;
+        for (const auto& [from, to] : row.edits) {
+            const std::size_t at = text.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            text.replace(at, from.size(), to);
+        }
+        std::string error;
+        const auto root = parseXml(text, error);
+        ASSERT_TRUE(root) << error;
+        EXPECT_EQ(readModuleConfig(*root, error).has_value(), *row.error == '\0') << row.error;
+        EXPECT_EQ(error, row.error);
+    }
 }
 
 }  // namespace

@@ -48,12 +48,82 @@ std::optional<std::filesystem::path> findIgnoringCase(const std::filesystem::pat
     return at;
 }
 
+// One step of an element's content model: `min` to `max` children in a row
+// whose names are among `names`.
+struct Particle {
+    std::vector<std::string> names;
+    std::size_t min = 1;
+    std::size_t max = 1;
+};
+constexpr std::size_t kUnbounded = ~std::size_t{0};
+
+std::string namesOf(const Particle& particle) {
+    std::string joined;
+    for (const std::string& name : particle.names) joined += (joined.empty() ? "<" : " or <") + name + ">";
+    return joined;
+}
+
+// The children in the order and numbers of the sequence, nothing else.
+bool followsModel(const XmlElement& element, const std::string& where, const std::vector<Particle>& model,
+                  std::string& error) {
+    std::size_t at = 0;
+    for (const Particle& particle : model) {
+        std::size_t count = 0;
+        while (at < element.children.size() && count < particle.max &&
+               std::find(particle.names.begin(), particle.names.end(), element.children[at].name) !=
+                   particle.names.end()) {
+            ++at;
+            ++count;
+        }
+        if (count >= particle.min) continue;
+        error = at < element.children.size()
+                    ? where + ": <" + element.children[at].name + "> where " + namesOf(particle) + " must come"
+                    : where + ": no " + namesOf(particle);
+        return false;
+    }
+    if (at == element.children.size()) return true;
+    error = where + ": <" + element.children[at].name + "> not expected";
+    return false;
+}
+
+std::string quotedName(const XmlElement& element, const char* kind) {
+    const std::string* name = element.attribute("name");
+    return std::string(kind) + " \"" + (name ? *name : "") + "\"";
+}
+
+// An option: its description, maybe an image, then files or condition flags
+// or both (either first, neither twice), then its type.
+bool optionFollowsModel(const XmlElement& plugin, std::string& error) {
+    const std::string where = quotedName(plugin, "option");
+    if (!followsModel(plugin, where,
+                      {{{"description"}},
+                       {{"image"}, 0},
+                       {{"files", "conditionFlags"}},
+                       {{"files", "conditionFlags"}, 0},
+                       {{"typeDescriptor"}}},
+                      error))
+        return false;
+    if (plugin.childrenNamed("files").size() > 1 || plugin.childrenNamed("conditionFlags").size() > 1) {
+        error = where + ": <files> or <conditionFlags> twice";
+        return false;
+    }
+    const XmlElement& descriptor = *plugin.child("typeDescriptor");
+    if (!followsModel(descriptor, where + " <typeDescriptor>", {{{"type"}}}, error)) return false;
+    if (const XmlElement* flags = plugin.child("conditionFlags"))
+        if (!followsModel(*flags, where + " <conditionFlags>", {{{"flag"}, 1, kUnbounded}}, error)) return false;
+    return true;
+}
+
 std::optional<std::vector<InstallEntry>> readEntries(const XmlElement* list, std::string& error) {
     std::vector<InstallEntry> entries;
     if (list == nullptr) return entries;
     for (const XmlElement& item : list->children) {
         if (item.name != "file" && item.name != "folder") {
             error = "<" + item.name + "> in <" + list->name + ">";
+            return std::nullopt;
+        }
+        if (!item.children.empty()) {
+            error = "<" + item.children[0].name + "> in <" + item.name + ">";
             return std::nullopt;
         }
         const std::string* source = item.attribute("source");
@@ -85,12 +155,12 @@ std::optional<OptionGroup> readGroup(const XmlElement& element, std::string& err
         error = "group \"" + group.name + "\" of unknown type \"" + group.type + "\"";
         return std::nullopt;
     }
+    const std::string where = quotedName(element, "group");
+    if (!followsModel(element, where, {{{"plugins"}}}, error)) return std::nullopt;
     const XmlElement* plugins = element.child("plugins");
-    if (plugins == nullptr) {
-        error = "group \"" + group.name + "\" without <plugins>";
-        return std::nullopt;
-    }
+    if (!followsModel(*plugins, where + " <plugins>", {{{"plugin"}, 1, kUnbounded}}, error)) return std::nullopt;
     for (const XmlElement* plugin : plugins->childrenNamed("plugin")) {
+        if (!optionFollowsModel(*plugin, error)) return std::nullopt;
         InstallerOption option;
         option.name = plugin->attribute("name") ? *plugin->attribute("name") : "";
         if (const XmlElement* description = plugin->child("description")) option.description = description->text;
@@ -118,25 +188,32 @@ std::optional<ModuleConfig> readModuleConfig(const XmlElement& root, std::string
         error = "root element <" + root.name + ">, not <config>";
         return std::nullopt;
     }
-    ModuleConfig config;
-    const XmlElement* moduleName = root.child("moduleName");
-    if (moduleName == nullptr) {
-        error = "no <moduleName>";
+    // The 5.0 schema's order and numbers; a manager that validates refuses
+    // anything else and installs nothing.
+    if (!followsModel(root, "<config>",
+                      {{{"moduleName"}},
+                       {{"moduleImage"}, 0},
+                       {{"moduleDependencies"}, 0},
+                       {{"requiredInstallFiles"}, 0},
+                       {{"installSteps"}, 0},
+                       {{"conditionalFileInstalls"}, 0}},
+                      error))
         return std::nullopt;
-    }
-    config.moduleName = moduleName->text;
+    ModuleConfig config;
+    config.moduleName = root.child("moduleName")->text;
     auto required = readEntries(root.child("requiredInstallFiles"), error);
     if (!required) return std::nullopt;
     config.requiredFiles = std::move(*required);
     if (const XmlElement* steps = root.child("installSteps")) {
+        if (!followsModel(*steps, "<installSteps>", {{{"installStep"}, 1, kUnbounded}}, error)) return std::nullopt;
         for (const XmlElement* step : steps->childrenNamed("installStep")) {
             InstallerPage page;
             page.name = step->attribute("name") ? *step->attribute("name") : "";
+            const std::string where = quotedName(*step, "page");
+            if (!followsModel(*step, where, {{{"optionalFileGroups"}}}, error)) return std::nullopt;
             const XmlElement* groups = step->child("optionalFileGroups");
-            if (groups == nullptr) {
-                error = "page \"" + page.name + "\" without <optionalFileGroups>";
+            if (!followsModel(*groups, where + " <optionalFileGroups>", {{{"group"}, 1, kUnbounded}}, error))
                 return std::nullopt;
-            }
             for (const XmlElement* element : groups->childrenNamed("group")) {
                 auto group = readGroup(*element, error);
                 if (!group) return std::nullopt;

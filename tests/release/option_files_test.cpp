@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../../tools/profile_probe/profile_probe.h"
+#include "../../tools/profile_probe/plugin_profile_functions.h"
 #include "config/load_configuration.h"
 #include "config/settings.h"
 #include "config/temp_working_directory.h"
@@ -34,7 +34,7 @@ const std::vector<std::string> kLanguageKeysThePluginReads = {
     "sRecentDestinationsHeading",
 };
 
-const char* const kLanguageCodes[] = {"de", "fr", "es", "it", "pl", "pt-BR", "ja", "zh-CN"};
+const char* const kLanguageCodes[] = {"en", "de", "fr", "es", "it", "pl", "pt-BR", "ja", "zh-CN"};
 
 // The game's message box has room for 11 title bytes.
 constexpr std::size_t kTitleRoom = 11;
@@ -65,9 +65,10 @@ bool validUtf8(const std::string& bytes) {
     return true;
 }
 
+// Each key's text as the plugin shows it.
 std::map<std::string, std::string> entriesOf(const IniContents& contents) {
     std::map<std::string, std::string> entries;
-    for (const auto& [key, value] : contents.entries) entries[key] = value;
+    for (const auto& [key, value] : contents.entries) entries[key] = shownValue(value);
     return entries;
 }
 
@@ -96,12 +97,13 @@ TEST(LanguageFiles, EachHoldsExactlyTheKeysThePluginReadsWithTextsItCanShow) {
         for (const auto& [key, value] : contents.entries) keys.push_back(key);
         EXPECT_EQ(keys, kLanguageKeysThePluginReads);
         for (const auto& [key, value] : contents.entries) {
-            EXPECT_FALSE(value.empty()) << key;
-            // The profile functions drop blanks at both ends and quotes around a value.
-            EXPECT_TRUE(value.empty() || (value.front() != ' ' && value.back() != ' ')) << key;
-            EXPECT_FALSE(value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                         value.back() == value.front())
-                << key;
+            // Blanks at the ends are dropped, quotes around a value too: a
+            // value is quoted exactly when its text needs a blank at an end.
+            const std::string text = shownValue(value);
+            EXPECT_FALSE(text.empty()) << key;
+            if (text.empty()) continue;
+            EXPECT_TRUE(value.front() != ' ' && value.back() != ' ') << key;
+            EXPECT_EQ(value != text, text.front() == ' ' || text.back() == ' ') << key;
         }
         const auto entries = entriesOf(contents);
         const std::string& count = entries.count("sFoundMatches") ? entries.at("sFoundMatches") : "";
@@ -109,7 +111,8 @@ TEST(LanguageFiles, EachHoldsExactlyTheKeysThePluginReadsWithTextsItCanShow) {
         EXPECT_EQ(std::count(count.begin(), count.end(), '%'), 1) << count;
         const std::string& title = entries.count("sSearchResults") ? entries.at("sSearchResults") : "";
         for (unsigned char c : title) EXPECT_LT(c, 0x80) << title << " shows a # in the title";
-        EXPECT_LE(title.size(), kTitleRoom) << title << " is cut in the title";
+        // English keeps the plugin's own title, which the game has always cut to "Search".
+        EXPECT_LE(title.size(), std::string(code) == "en" ? 14u : kTitleRoom) << title << " is cut in the title";
     }
 }
 
@@ -124,11 +127,14 @@ TEST(LanguageFiles, TheArchiveHoldsNoOtherLanguage) {
     EXPECT_EQ(folders, expected);
 }
 
-// The same check runs under Wine with the real profile functions
-// (wine.release.language_files_read_through).
-TEST(LanguageFiles, TheProfileFunctionReadsEveryValueAsTheFileHoldsIt) {
+// The same check runs under Wine on code pages 1252, 932 and 936
+// (wine.release.language_files_read_through.*).
+TEST(LanguageFiles, ThePluginReadsEveryValueAsTheFileHoldsIt) {
     for (const char* code : kLanguageCodes)
-        EXPECT_EQ(profile_probe::readThroughMismatches((archiveRoot() / languageFile(code)).string()), "") << code;
+        EXPECT_EQ(profile_probe::readThroughMismatches((archiveRoot() / languageFile(code)).string(),
+                                                       profile_probe::pluginProfileFunctions()),
+                  "")
+            << code;
 }
 
 struct SettingsRow {
@@ -161,6 +167,20 @@ TEST(SettingsFiles, RecommendedTurnsOnEveryAdditionAndClassicHoldsTheTwoKeysAtTh
         EXPECT_EQ(contents.entries, row.entries);
         EXPECT_TRUE(bytes->starts_with("[General]\r\n"));
     }
+}
+
+// The guide shows the Recommended file as it ships, and the plugin's new
+// files as it writes them.
+TEST(SettingsFiles, TheGuideShowsTheRecommendedFileAsItShips) {
+    auto withoutCr = [](std::string text) {
+        std::erase(text, '\r');
+        return text;
+    };
+    const std::string guide =
+        withoutCr(readFileBytes(archiveRoot() / "Data/Obrix/Plugins/LumoraSearchEngine_Readme.txt").value_or(""));
+    const std::string recommended = withoutCr(readFileBytes(archiveRoot() / kSettingsFiles[0].file).value_or(""));
+    ASSERT_FALSE(recommended.empty());
+    EXPECT_NE(guide.find("```ini\n" + recommended + "```\n"), std::string::npos);
 }
 
 // The plugin in a game folder holding an option's file: it takes every text

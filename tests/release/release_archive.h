@@ -36,6 +36,17 @@ struct IniContents {
     std::vector<std::string> strayLines;                       // neither a section, a key nor blank
 };
 
+// A value as the plugin reads it from the text after "=": without blanks at
+// either end, and inside a pair of quotes around it (which keep blanks that
+// a text needs at an end, the one before a French colon, say).
+inline std::string shownValue(std::string value) {
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.erase(0, 1);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
 inline IniContents readIniLines(const std::string& bytes) {
     IniContents contents;
     std::size_t start = 0;

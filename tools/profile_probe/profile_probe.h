@@ -1,9 +1,11 @@
 #pragma once
-// One table of profile-file operations, run through whichever
-// GetPrivateProfileStringA / WritePrivateProfileStringA the program is linked
-// with: the real ones in the Windows build, our layer natively. The printed
-// report (every value read, every resulting file in hex) is compared with a
-// recording made from the real functions.
+// One table of profile-file operations, run through a pair of functions of
+// the shape of GetPrivateProfileStringA / WritePrivateProfileStringA: the ones
+// the program is linked with (the real ones in the Windows build, our layer
+// natively) or the plugin's own reading and writing of the file's bytes
+// (plugin_profile_functions.h). The printed report (every value read, every
+// resulting file in hex) is compared with a recording made from the real
+// functions on code page 1252.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +19,13 @@
 #include "win/windows_api.h"
 
 namespace profile_probe {
+
+struct ProfileFunctions {
+    decltype(&GetPrivateProfileStringA) read;
+    decltype(&WritePrivateProfileStringA) write;
+};
+
+inline ProfileFunctions systemProfileFunctions() { return {&GetPrivateProfileStringA, &WritePrivateProfileStringA}; }
 
 struct ProfileOp {
     bool isWrite = false;
@@ -156,6 +165,30 @@ inline std::vector<ProfileCase> profileCases() {
         {"non-ascii bytes kept",
          std::string("[General]\r\nsSearchResults=R\xE9sultats\r\n"),
          {readOp("General", "sSearchResults"), writeOp("General", "sSearch", "Recherch\xE9")}},
+        // The Japanese file's line whose last character 932 and 936 change,
+        // and the line behind it that a rewrite under 932 ran into it.
+        {"utf-8 texts and a key added behind them",
+         std::string("[General]\r\nsFoundMatches=%\xE4\xBB\xB6\xE8\xA6\x8B\xE3\x81\xA4\xE3\x81\x8B\xE3\x82\x8A"
+                     "\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82\r\nsNoMatchesFound=\xE4\xB8\x80\r\n"),
+         {readOp("General", "sFoundMatches"), readOp("General", "sNoMatchesFound"),
+          writeOp("General", "sSearch", "Search"), readOp("General", "sNoMatchesFound")}},
+        {"quotes keep blanks at the ends",
+         std::string("[General]\r\nsSearch=\"Recherche \"\r\nsPlanets= ' Plan\xC3\xA8tes ' \r\n"),
+         {readOp("General", "sSearch"), readOp("General", "sPlanets")}},
+    };
+}
+
+// Cases only the differential under Wine runs, through the real functions and
+// the plugin's side by side: files our layer's stand-ins for the profile
+// functions (the simulator's) do not read.
+inline std::vector<ProfileCase> differentialOnlyCases() {
+    return {
+        {"utf-16 file with byte-order mark",
+         std::string("\xFF\xFE[\0G\0e\0n\0e\0r\0a\0l\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 34),
+         {readOp("General", "k", "dflt"), writeOp("General", "n", "w"), readOp("General", "n", "dflt")}},
+        {"utf-16 file big end first",
+         std::string("\xFE\xFF\0[\0G\0e\0n\0e\0r\0a\0l\0]\0\r\0\n\0k\0=\0v\0\r\0\n", 34),
+         {readOp("General", "k", "dflt"), writeOp("General", "n", "w"), readOp("General", "n", "dflt")}},
     };
 }
 
@@ -211,11 +244,13 @@ inline std::optional<std::string> readWholeFile(const std::filesystem::path& pat
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Every key=value line of an INI file read back through GetPrivateProfileStringA
+// Every key=value line of an INI file read back through the read function
 // from that file itself: one line for each value that does not come back as
-// the bytes the file holds after '=', or for a file without keys. Empty when
-// every value comes back unchanged, as the shipped language files must.
-inline std::string readThroughMismatches(const std::string& path) {
+// the bytes the file holds after '=' (without blanks at the ends, and inside
+// a pair of quotes around it), or for a file without keys. Empty when every
+// value comes back unchanged, as the shipped language files must.
+inline std::string readThroughMismatches(const std::string& path,
+                                         const ProfileFunctions& functions = systemProfileFunctions()) {
     const auto bytes = readWholeFile(path);
     if (!bytes) return "cannot read " + path + "\n";
     std::string report, section;
@@ -230,10 +265,16 @@ inline std::string readThroughMismatches(const std::string& path) {
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) continue;
-        const std::string key = line.substr(0, equals), written = line.substr(equals + 1);
+        const std::string key = line.substr(0, equals);
+        std::string written = line.substr(equals + 1);
+        while (!written.empty() && (written.back() == ' ' || written.back() == '\t')) written.pop_back();
+        while (!written.empty() && (written.front() == ' ' || written.front() == '\t')) written.erase(0, 1);
+        if (written.size() >= 2 && (written.front() == '"' || written.front() == '\'') &&
+            written.back() == written.front())
+            written = written.substr(1, written.size() - 2);
         std::vector<char> buffer(10000, '\0');
-        const DWORD count = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
-                                                     static_cast<DWORD>(buffer.size()), path.c_str());
+        const DWORD count = functions.read(section.c_str(), key.c_str(), "", buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), path.c_str());
         const std::string read(buffer.data(), count);
         ++keys;
         if (read != written)
@@ -246,10 +287,12 @@ inline std::string readThroughMismatches(const std::string& path) {
 
 // Runs every case in its own file inside `workDir` (which must be the current
 // directory) and returns the report.
-inline std::string runProfileCases(const std::filesystem::path& workDir) {
+inline std::string runProfileCases(const std::filesystem::path& workDir,
+                                   const ProfileFunctions& functions = systemProfileFunctions(),
+                                   const std::vector<ProfileCase>& cases = profileCases()) {
     std::ostringstream report;
     int number = 0;
-    for (const ProfileCase& profileCase : profileCases()) {
+    for (const ProfileCase& profileCase : cases) {
         ++number;
         const std::string fileName = "case" + std::to_string(number) + ".ini";
         const std::string path = ".\\" + profileCase.folder + fileName;
@@ -260,14 +303,13 @@ inline std::string runProfileCases(const std::filesystem::path& workDir) {
         report << "case " << profileCase.name << "\n";
         for (const ProfileOp& op : profileCase.ops) {
             if (op.isWrite) {
-                const BOOL ok =
-                    WritePrivateProfileStringA(op.section.c_str(), op.key.c_str(), op.text.c_str(), path.c_str());
+                const BOOL ok = functions.write(op.section.c_str(), op.key.c_str(), op.text.c_str(), path.c_str());
                 report << "  write [" << escapeBytes(op.section) << "] " << escapeBytes(op.key) << " = \""
                        << shortened(escapeBytes(op.text)) << "\" -> " << (ok ? "ok" : "failed") << "\n";
             } else {
                 std::vector<char> buffer(op.size + 16, '\x7F');
-                const DWORD count = GetPrivateProfileStringA(op.section.c_str(), op.key.c_str(), op.text.c_str(),
-                                                             buffer.data(), op.size, path.c_str());
+                const DWORD count = functions.read(op.section.c_str(), op.key.c_str(), op.text.c_str(), buffer.data(),
+                                                   op.size, path.c_str());
                 const std::string value(buffer.data(), std::min<std::size_t>(count, op.size + 16));
                 report << "  read [" << escapeBytes(op.section) << "] " << escapeBytes(op.key) << " default \""
                        << escapeBytes(op.text) << "\" size " << op.size << " -> " << count << " \""

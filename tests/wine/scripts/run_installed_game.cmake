@@ -3,7 +3,9 @@ cmake_minimum_required(VERSION 3.25)
 # CHOICES ("Page=Option|Page=Option"), checks that it holds nothing else, and
 # plays SCRIPT in the Windows game under Wine on the test run's display; the
 # DLL the game loads is the archive's. Writes the transcript (without the
-# echoed commands) for the differential.
+# echoed commands) for the differential. With LANG_BEFORE, the game starts
+# from that language file instead of the installed one (one missing a key),
+# and afterwards the file must hold exactly the bytes of LANG_AFTER.
 if(NOT EXISTS ${SCRIPT})
   message("no native script ${SCRIPT}: run the native release tests first")
   return()
@@ -12,7 +14,10 @@ file(REMOVE_RECURSE ${RUN_DIR})
 file(MAKE_DIRECTORY ${RUN_DIR}/game)
 file(COPY ${GALAXY} DESTINATION ${RUN_DIR})
 get_filename_component(galaxyName ${GALAXY} NAME)
-string(REPLACE "|" ";" choices "${CHOICES}")
+# In a file: Wine would bring option names beyond ASCII in on the command
+# line in its locale's code page.
+string(REPLACE "|" "\n" choices "${CHOICES}")
+file(WRITE ${RUN_DIR}/choices.txt "${choices}\n")
 # Both programs run on the display: a Wine program of this prefix started
 # without it would leave the prefix a desktop that cannot show the game's window.
 file(STRINGS ${DISPLAY_STATE} display REGEX "^DISPLAY=")
@@ -22,12 +27,15 @@ if(NOT display)
 endif()
 set(ENV{LUMORA_WINE_DISPLAY} "${display}")
 
-execute_process(COMMAND ${WINE_RUN} ${INSTALLER} Z:${ARCHIVE} Z:${RUN_DIR}/game ${choices}
+execute_process(COMMAND ${WINE_RUN} ${INSTALLER} Z:${ARCHIVE} Z:${RUN_DIR}/game @Z:${RUN_DIR}/choices.txt
   RESULT_VARIABLE result OUTPUT_VARIABLE installed ERROR_VARIABLE errors TIMEOUT 100)
 string(REPLACE "\r\n" "\n" installed "${installed}")
 message("${installed}")
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the installer failed (${result}): ${errors}")
+endif()
+if(CODE_PAGE AND NOT installed MATCHES "ANSI code page ${CODE_PAGE}\n")
+  message(FATAL_ERROR "the run is not on code page ${CODE_PAGE}")
 endif()
 string(REGEX MATCHALL "installed [^\n]*" expected "${installed}")
 list(TRANSFORM expected REPLACE "^installed " "")
@@ -36,6 +44,11 @@ list(SORT expected)
 list(SORT present)
 if(NOT expected STREQUAL present OR NOT present MATCHES "Data/Obrix/Plugins/LumoraSearchEngine.dll")
   message(FATAL_ERROR "the game folder holds\n  ${present}\nnot what was installed\n  ${expected}")
+endif()
+
+set(languageFile ${RUN_DIR}/game/Data/Obrix/Plugins/LumoraSearchEngineLang.ini)
+if(LANG_BEFORE)
+  file(COPY_FILE ${LANG_BEFORE} ${languageFile})
 endif()
 
 execute_process(COMMAND ${WINE_RUN} ${GAME} --script Z:${SCRIPT} --galaxy ${galaxyName} --workdir Z:${RUN_DIR}/game
@@ -57,4 +70,12 @@ if(NOT output MATCHES "game: engine strings balanced[^\n]*\ngame: session ended 
 endif()
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the game exited with ${result}")
+endif()
+if(LANG_AFTER)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${LANG_AFTER} ${languageFile} RESULT_VARIABLE differ)
+  if(differ)
+    file(READ ${languageFile} written HEX)
+    file(READ ${LANG_AFTER} expected HEX)
+    message(FATAL_ERROR "the language file after the game\n  ${written}\nis not the native run's\n  ${expected}")
+  endif()
 endif()
