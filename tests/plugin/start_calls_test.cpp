@@ -33,10 +33,9 @@ const StartCase kStartCases[] = {
     {"KeyOne", "[General]\r\nbWriteLogFile=1\r\n", true},
 };
 
-constexpr std::array kFileFunctions = {FileFunction::CreateFileA,      FileFunction::WriteFile,
-                                       FileFunction::ReadFile,         FileFunction::FlushFileBuffers,
-                                       FileFunction::CloseHandle,      FileFunction::MoveFileExA,
-                                       FileFunction::DeleteFileA};
+constexpr std::array kFileFunctions = {
+    FileFunction::CreateFileA, FileFunction::WriteFile,   FileFunction::ReadFile,   FileFunction::FlushFileBuffers,
+    FileFunction::CloseHandle, FileFunction::MoveFileExA, FileFunction::DeleteFileA};
 
 std::size_t fileCalls() {
     std::size_t calls = 0;

@@ -25,10 +25,10 @@ inline std::filesystem::path makeFreshDirectory(const std::string& prefix) {
     const auto base = std::filesystem::temp_directory_path();
     for (unsigned attempt = 0;; ++attempt) {
         const auto candidate =
-            base / (prefix + "_" +
-                    std::to_string(std::filesystem::file_time_type::clock::now().time_since_epoch().count() %
-                                   1000000007) +
-                    "_" + std::to_string(attempt));
+            base /
+            (prefix + "_" +
+             std::to_string(std::filesystem::file_time_type::clock::now().time_since_epoch().count() % 1000000007) +
+             "_" + std::to_string(attempt));
         if (std::filesystem::create_directory(candidate)) return candidate;
     }
 }
