@@ -151,8 +151,8 @@ void writeQueuedLogLines() noexcept {
     const LogFileOperations& operations = *g_operations.load(std::memory_order_acquire);
     if (!g_file.openTried) {
         g_file.openTried = true;
-        // A test's operations may allocate; whatever fails, the log ends and
-        // the plugin goes on.
+        // Nothing may leave this noexcept pass: whatever the open throws, the
+        // log ends and the plugin goes on.
         try {
             g_file.handle = operations.open(kPluginLogPath);
         } catch (...) {

@@ -2,8 +2,8 @@
 // The log for bug reports (bWriteLogFile=1): lines are queued by whichever
 // thread has something to say and written to LumoraSearchEngine.log by the
 // polling thread, so that the game's thread never waits for the disk. Lines
-// that come before the settings are read (the load, the call sites) are held
-// until settlePluginLog says whether the log is wanted.
+// that come before the key is read (an error box or a failure in the load)
+// are held until settlePluginLog says whether the log is wanted.
 #include <cstddef>
 #include <string>
 #include <string_view>
