@@ -95,6 +95,9 @@ void setExecutablePath(const std::string& path);
 // that path; an empty resource removes it. Files without one answer
 // ERROR_RESOURCE_TYPE_NOT_FOUND.
 void setFileVersionResource(const std::string& path, std::vector<std::uint8_t> resource);
+// Calls of GetModuleFileNameA, GetFileVersionInfoSizeA, GetFileVersionInfoA
+// and VerQueryValueA since the process started.
+std::size_t versionFunctionCalls();
 // A VS_VERSIONINFO block holding only the fixed part with these versions
 // (each as major.minor.build.revision in two DWORDs).
 std::vector<std::uint8_t> makeVersionResource(DWORD fileVersionMS, DWORD fileVersionLS, DWORD productVersionMS,

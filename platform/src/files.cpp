@@ -1,7 +1,10 @@
 // The file functions for the native build: a handle is a POSIX descriptor
 // with the access it was opened for. Errors are the codes Windows gives for
 // the same cases (a missing file or folder, a folder where a file is asked
-// for, a file that exists where a new one must be created).
+// for, a file that exists where a new one must be created). As on Windows,
+// a file is shared only as its open handles allow (another program holding
+// it fails an open, a move or a delete), and a file without its owner's
+// write permission is read-only, whoever runs the process.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +13,9 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "system_code.h"
 #include "win32_controls.h"
@@ -49,7 +54,53 @@ struct OpenFile {
     int descriptor;
     bool canRead;
     bool canWrite;
+    DWORD shareMode;
+    dev_t device;
+    ino_t inode;
 };
+
+// Every handle open in the process, for the sharing checks. Opens, closes,
+// moves and deletes take the lock across their check and their change.
+struct OpenFiles {
+    std::mutex mutex;
+    std::vector<const OpenFile*> handles;
+};
+
+OpenFiles& openFiles() {
+    static auto* instance = new OpenFiles;
+    return *instance;
+}
+
+bool sameFile(const OpenFile& open, const struct stat& info) {
+    return open.device == info.st_dev && open.inode == info.st_ino;
+}
+
+// A new open conflicts with a handle when either asks for an access the
+// other's share mode does not grant.
+bool sharingAllows(const struct stat& info, bool canRead, bool canWrite, DWORD shareMode) {
+    for (const OpenFile* open : openFiles().handles) {
+        if (!sameFile(*open, info)) continue;
+        if ((canRead && !(open->shareMode & FILE_SHARE_READ)) || (canWrite && !(open->shareMode & FILE_SHARE_WRITE)) ||
+            (open->canRead && !(shareMode & FILE_SHARE_READ)) || (open->canWrite && !(shareMode & FILE_SHARE_WRITE)))
+            return false;
+    }
+    return true;
+}
+
+bool isOpen(const struct stat& info) {
+    return std::any_of(openFiles().handles.begin(), openFiles().handles.end(),
+                       [&info](const OpenFile* open) { return sameFile(*open, info); });
+}
+
+// A move or a delete needs every handle on the file to share deletion.
+bool deletionShared(const struct stat& info) {
+    return std::none_of(openFiles().handles.begin(), openFiles().handles.end(), [&info](const OpenFile* open) {
+        return sameFile(*open, info) && !(open->shareMode & FILE_SHARE_DELETE);
+    });
+}
+
+// The read-only attribute is the owner's missing write permission.
+bool isReadOnly(const struct stat& info) { return !S_ISDIR(info.st_mode) && (info.st_mode & S_IWUSR) == 0; }
 
 std::string toNativePath(const char* path) {
     std::string native(path);
@@ -138,15 +189,32 @@ HANDLE CreateFileA(LPCSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    const bool existed = ::access(native.c_str(), F_OK) == 0;
+    std::lock_guard lock(win32layer::openFiles().mutex);
+    struct stat before {};
+    const bool existed = ::stat(native.c_str(), &before) == 0;
+    // Checked before the open: CREATE_ALWAYS would empty the file at once.
+    if (existed && creationDisposition != CREATE_NEW) {
+        if ((canWrite || creationDisposition == CREATE_ALWAYS) && win32layer::isReadOnly(before)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (!win32layer::sharingAllows(before, canRead, canWrite || creationDisposition == CREATE_ALWAYS, shareMode)) {
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
     const int descriptor = ::open(native.c_str(), flags | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         SetLastError(win32layer::errorFromErrno(errno, native));
         return INVALID_HANDLE_VALUE;
     }
+    struct stat opened {};
+    ::fstat(descriptor, &opened);
+    auto* open = new win32layer::OpenFile{descriptor, canRead, canWrite, shareMode, opened.st_dev, opened.st_ino};
+    win32layer::openFiles().handles.push_back(open);
     // CREATE_ALWAYS over an existing file succeeds and says so.
     SetLastError(creationDisposition == CREATE_ALWAYS && existed ? ERROR_ALREADY_EXISTS : 0);
-    return new win32layer::OpenFile{descriptor, canRead, canWrite};
+    return open;
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED overlapped) {
@@ -239,6 +307,11 @@ BOOL CloseHandle(HANDLE object) {
     }
     // An injected failure is a close whose last write-back failed: the
     // handle is gone all the same, as on Windows.
+    {
+        std::lock_guard lock(win32layer::openFiles().mutex);
+        auto& handles = win32layer::openFiles().handles;
+        handles.erase(std::remove(handles.begin(), handles.end(), open), handles.end());
+    }
     ::close(open->descriptor);
     delete open;
     return failing ? FALSE : TRUE;
@@ -253,9 +326,14 @@ BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
     }
     const std::string from = win32layer::toNativePath(existingPath);
     const std::string to = win32layer::toNativePath(newPath);
+    std::lock_guard lock(win32layer::openFiles().mutex);
     struct stat source {};
     if (::stat(from.c_str(), &source) != 0) {
         SetLastError(win32layer::errorFromErrno(errno, from));
+        return FALSE;
+    }
+    if (!win32layer::deletionShared(source)) {
+        SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     struct stat target {};
@@ -264,8 +342,10 @@ BOOL MoveFileExA(LPCSTR existingPath, LPCSTR newPath, DWORD flags) {
             SetLastError(ERROR_ALREADY_EXISTS);
             return FALSE;
         }
-        // A folder is never replaced, nor replaces a file.
-        if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode)) {
+        // A folder is never replaced, nor replaces a file; nor is a read-only
+        // file, or one that a handle holds, whatever its share mode.
+        if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode) || win32layer::isReadOnly(target) ||
+            win32layer::isOpen(target)) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
@@ -289,6 +369,18 @@ BOOL DeleteFileA(LPCSTR path) {
     if (win32layer::isDirectory(native)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
+    }
+    std::lock_guard lock(win32layer::openFiles().mutex);
+    struct stat info {};
+    if (::stat(native.c_str(), &info) == 0) {
+        if (win32layer::isReadOnly(info)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        if (!win32layer::deletionShared(info)) {
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return FALSE;
+        }
     }
     if (::unlink(native.c_str()) != 0) {
         SetLastError(win32layer::errorFromErrno(errno, native));

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -42,9 +43,16 @@ WORD readWord(const std::uint8_t* bytes) {
     return value;
 }
 
+// Calls of the four functions, for tests that count them.
+std::atomic<std::size_t>& versionCalls() {
+    static auto* calls = new std::atomic<std::size_t>{0};
+    return *calls;
+}
+
 }  // namespace
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+    ++versionCalls();
     // The only module of the simulated process is the game's executable.
     if (module != nullptr && module != GetModuleHandleA(nullptr)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
@@ -74,6 +82,7 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
 }
 
 DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) {
+    ++versionCalls();
     if (handle != nullptr) *handle = 0;
     std::lock_guard lock(versionFiles().mutex);
     const auto found = fileName != nullptr ? versionFiles().resources.find(fileName) : versionFiles().resources.end();
@@ -85,6 +94,7 @@ DWORD GetFileVersionInfoSizeA(LPCSTR fileName, LPDWORD handle) {
 }
 
 BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD length, LPVOID data) {
+    ++versionCalls();
     std::lock_guard lock(versionFiles().mutex);
     const auto found = fileName != nullptr ? versionFiles().resources.find(fileName) : versionFiles().resources.end();
     if (found == versionFiles().resources.end()) {
@@ -100,6 +110,7 @@ BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD length, LPVOID data) {
 }
 
 BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length) {
+    ++versionCalls();
     if (block == nullptr || subBlock == nullptr || buffer == nullptr || length == nullptr) return FALSE;
     const auto* bytes = static_cast<const std::uint8_t*>(block);
     // Only the root block's value, the fixed part, is served: "\" names it.
@@ -114,6 +125,8 @@ BOOL VerQueryValueA(LPCVOID block, LPCSTR subBlock, LPVOID* buffer, PUINT length
 }
 
 namespace win32layer {
+
+std::size_t versionFunctionCalls() { return versionCalls().load(); }
 
 void setExecutablePath(const std::string& path) {
     std::lock_guard lock(versionFiles().mutex);

@@ -22,6 +22,9 @@ std::string PluginCaption() {
 void ShowPluginError(const std::string& text, bool exitAfter) {
     const std::string caption = PluginCaption();
     appendLogLine("error box: \"%s\"", text.c_str());
+    // The box is modal and may be the game's last moment (the player kills it
+    // from there, or the box ends it): its line goes to the disk first.
+    writeQueuedLogLines();
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
     if (exitAfter) std::exit(0);
 }

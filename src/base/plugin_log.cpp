@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -22,6 +23,7 @@ enum class LogState {
 // Room kept for the limit line, which is shorter than this whatever the time.
 constexpr std::size_t kLimitLineReserve = 128;
 constexpr std::size_t kLongestLine = 1024;
+constexpr std::size_t kLongestPath = 260;
 constexpr const char* kLineEnd = "\r\n";  // the same bytes on every system
 
 const std::chrono::steady_clock::time_point g_loadedAt = std::chrono::steady_clock::now();
@@ -44,12 +46,17 @@ struct LogFile {
 };
 LogFile g_file;
 
+// Runs on the polling thread and in a refused load, where nothing may throw:
+// the path is copied into a buffer of its own, never onto the heap.
 void* openWithRuntime(const char* path) {
-    std::string native(path);
+    char native[kLongestPath];
+    const std::size_t length = std::strlen(path);
+    if (length >= sizeof native) return nullptr;
+    std::memcpy(native, path, length + 1);
 #ifndef _WIN32
-    std::replace(native.begin(), native.end(), '\\', '/');
+    std::replace(native, native + length, '\\', '/');
 #endif
-    return std::fopen(native.c_str(), "wb");
+    return std::fopen(native, "wb");
 }
 
 bool writeWithRuntime(void* file, const char* bytes, std::size_t size) {
@@ -90,6 +97,8 @@ void closeLogFile(const LogFileOperations& operations) {
 }  // namespace
 
 bool pluginLogAccepting() noexcept { return accepting(g_state.load(std::memory_order_acquire)); }
+
+bool pluginLogSettled() noexcept { return g_state.load(std::memory_order_acquire) != LogState::Held; }
 
 void appendLogLine(const char* format, ...) noexcept {
     if (!pluginLogAccepting()) return;
@@ -142,7 +151,13 @@ void writeQueuedLogLines() noexcept {
     const LogFileOperations& operations = *g_operations.load(std::memory_order_acquire);
     if (!g_file.openTried) {
         g_file.openTried = true;
-        g_file.handle = operations.open(kPluginLogPath);
+        // Nothing may leave this noexcept pass: whatever the open throws, the
+        // log ends and the plugin goes on.
+        try {
+            g_file.handle = operations.open(kPluginLogPath);
+        } catch (...) {
+            g_file.handle = nullptr;
+        }
         if (g_file.handle == nullptr) {
             turnLogOff();
             return;

@@ -2,8 +2,8 @@
 // The log for bug reports (bWriteLogFile=1): lines are queued by whichever
 // thread has something to say and written to LumoraSearchEngine.log by the
 // polling thread, so that the game's thread never waits for the disk. Lines
-// that come before the settings are read (the load, the call sites) are held
-// until settlePluginLog says whether the log is wanted.
+// that come before the key is read (an error box or a failure in the load)
+// are held until settlePluginLog says whether the log is wanted.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -30,11 +30,15 @@ void appendLogLine(const char* format, ...) noexcept
 #endif
     ;
 
+// Whether settlePluginLog has said if the log is wanted.
+bool pluginLogSettled() noexcept;
+
 // Called once the settings are read: on keeps the held lines for the writer,
 // off drops them and every later line, and the file is never touched.
 void settlePluginLog(bool writeLogFile) noexcept;
 
-// The writer's pass, on the polling thread: opens the file afresh on the
+// The writer's pass, on the polling thread (and before an error box shows,
+// on the thread that shows it): opens the file afresh on the
 // first pass after the log was turned on, then writes what was queued. A
 // file that cannot be opened or written turns the log off for the rest of
 // the session: nothing is reported, nothing else changes.

@@ -156,24 +156,58 @@ std::string formatRecentDestinations(std::span<const RecentDestination> destinat
     return bytes;
 }
 
-std::vector<RecentDestination> readRecentDestinationsFile() {
+bool recentFileReplaceable(RecentFileState state) {
+    return state == RecentFileState::Read || state == RecentFileState::Absent;
+}
+
+const char* recentFileKeptReason(RecentFileState state) {
+    switch (state) {
+        case RecentFileState::Read:
+        case RecentFileState::Absent: return "";
+        case RecentFileState::NotOpened: return "it could not be opened";
+        case RecentFileState::NotRead: return "it could not be read";
+        case RecentFileState::TooLarge: return "it is larger than 16 KiB";
+        case RecentFileState::OtherHeader: return "its first line is not this version's";
+    }
+    return "";
+}
+
+RecentFileRead readRecentDestinationsFile() {
+    RecentFileRead found;
     FileHandle file(CreateFileA(kRecentFilePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return {};
+    if (!file.valid()) {
+        found.error = GetLastError();
+        const bool absent = found.error == ERROR_FILE_NOT_FOUND || found.error == ERROR_PATH_NOT_FOUND;
+        found.state = absent ? RecentFileState::Absent : RecentFileState::NotOpened;
+        return found;
+    }
     // One byte more than a file may hold tells a file that is too large.
     std::string bytes(kMostRecentFileBytes + 1, '\0');
     std::size_t filled = 0;
     while (filled < bytes.size()) {
         DWORD read = 0;
         if (ReadFile(file.get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read, nullptr) ==
-            FALSE)
-            return {};
+            FALSE) {
+            found.error = GetLastError();
+            found.state = RecentFileState::NotRead;
+            return found;
+        }
         if (read == 0) break;
         filled += read;
     }
-    if (filled > kMostRecentFileBytes) return {};
+    if (filled > kMostRecentFileBytes) {
+        found.state = RecentFileState::TooLarge;
+        return found;
+    }
     bytes.resize(filled);
-    return parseRecentDestinations(bytes);
+    if (cutLine(bytes).text != kRecentFormatLine) {
+        found.state = RecentFileState::OtherHeader;
+        return found;
+    }
+    found.bodies = parseRecentDestinations(bytes);
+    found.state = RecentFileState::Read;
+    return found;
 }
 
 RecentFileWrite writeRecentDestinationsFile(std::span<const RecentDestination> destinations) {

@@ -41,9 +41,33 @@ std::vector<RecentDestination> parseRecentDestinations(std::string_view bytes);
 // name, say, is left out), each ended by CR LF.
 std::string formatRecentDestinations(std::span<const RecentDestination> destinations);
 
-// Results: the good lines of the file (see parseRecentDestinations); nothing
-// when it is missing, cannot be read, or holds more than 16 KiB.
-std::vector<RecentDestination> readRecentDestinationsFile();
+// How the file was found at start-up. Only a file that is absent, or read
+// whole under the format line, may be replaced: any other is the player's
+// (held by another program, damaged, or of a newer version) and stays as it
+// is for the session.
+enum class RecentFileState {
+    Read,         // read whole under the format line
+    Absent,       // no such file (or no such folder)
+    NotOpened,    // it exists but could not be opened: held by another program, no access
+    NotRead,      // a read failed part-way
+    TooLarge,     // more than 16 KiB
+    OtherHeader,  // its first line is not the format line this plugin writes
+};
+
+struct RecentFileRead {
+    std::vector<RecentDestination> bodies;  // the good lines (see parseRecentDestinations)
+    RecentFileState state = RecentFileState::Absent;
+    std::uint32_t error = 0;  // the system's code when the file was not opened or not read
+};
+
+// Whether the list may be written over the file found in this state.
+bool recentFileReplaceable(RecentFileState state);
+
+// For the log: why a file in this state is left alone ("" when it is not).
+const char* recentFileKeptReason(RecentFileState state);
+
+// Results: the good lines of the file and the state it was found in.
+RecentFileRead readRecentDestinationsFile();
 
 enum class RecentFileWrite {
     Written,     // the file holds the new list

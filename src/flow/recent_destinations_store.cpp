@@ -3,6 +3,7 @@
 #include <mutex>
 #include <new>
 
+#include "base/plugin_log.h"
 #include "config/recent_destinations_file.h"
 #include "config/settings.h"
 
@@ -10,10 +11,22 @@ namespace lumora {
 
 void loadRecentDestinations() {
     if (!Settings.recentDestinations) return;
-    std::vector<RecentDestination> stored = readRecentDestinationsFile();
+    {
+        // Until the file is known to be ours to replace, it is the player's.
+        std::lock_guard state(PluginState.mutex);
+        PluginState.recentDestinations.fileKept = true;
+    }
+    RecentFileRead stored = readRecentDestinationsFile();
+    const bool replaceable = recentFileReplaceable(stored.state);
+    if (replaceable) appendLogLine("recent destinations: %u bodies read", static_cast<unsigned>(stored.bodies.size()));
+    else if (stored.error != 0)
+        appendLogLine("recent destinations not saved this session: %s (error %u)", recentFileKeptReason(stored.state),
+                      static_cast<unsigned>(stored.error));
+    else appendLogLine("recent destinations not saved this session: %s", recentFileKeptReason(stored.state));
     std::lock_guard state(PluginState.mutex);
-    PluginState.recentDestinations.bodies = std::move(stored);
+    PluginState.recentDestinations.bodies = std::move(stored.bodies);
     PluginState.recentDestinations.unsaved = false;
+    PluginState.recentDestinations.fileKept = !replaceable;
 }
 
 void rememberChosenBody(const ResultKey& chosen) {
@@ -32,8 +45,10 @@ bool saveChangedRecentDestinations() {
     {
         std::unique_lock state(PluginState.mutex, std::try_to_lock);
         if (!state.owns_lock() || !PluginState.recentDestinations.unsaved) return false;
-        bodies = PluginState.recentDestinations.bodies;
+        // A kept file is never written: the choices live in memory only.
+        if (!PluginState.recentDestinations.fileKept) bodies = PluginState.recentDestinations.bodies;
         PluginState.recentDestinations.unsaved = false;
+        if (PluginState.recentDestinations.fileKept) return false;
     }
     // A list that cannot be written (read-only folder, full disk) stays in
     // memory for the session and the old file stays whole; the next choice

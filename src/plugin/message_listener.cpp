@@ -1,12 +1,11 @@
 #include <atomic>
 
 #include "base/entry_guard.h"
-#include "base/plugin_log.h"
 #include "config/load_configuration.h"
-#include "config/settings.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
 #include "flow/recent_destinations_store.h"
+#include "plugin/load_report.h"
 #include "plugin/loader_interface.h"
 
 namespace lumora {
@@ -16,11 +15,14 @@ namespace {
 // second polling thread or register the sinks twice.
 std::atomic<bool> g_dataLoadedHandled{false};
 
+// The log's key is read before anything else, so that with it absent not a
+// line is formatted. Each step before the thread runs on its own guard: a
+// settings or recent-list read that fails (no memory, say) leaves what it
+// had read, and the polling thread and the sinks start all the same.
 void finishStartup() {
-    loadConfiguration();
-    // The lines held since the load are written or dropped from here on.
-    settlePluginLog(Settings.writeLogFile);
-    loadRecentDestinations();
+    settleLogFromSettingsKey();
+    runGuardedEntry("loadConfiguration", [] { loadConfiguration(); });
+    runGuardedEntry("loadRecentDestinations", [] { loadRecentDestinations(); });
     startPollingThread();
     registerEventSinks();
 }

@@ -38,7 +38,7 @@ std::optional<ResultsListing> buildRecentDestinationsListing(RecentDestinationsR
     return listing;
 }
 
-bool showRecentDestinations() {
+std::size_t showRecentDestinations() {
     std::lock_guard state(PluginState.mutex);
     std::optional<ResultsListing> listing;
     try {
@@ -46,13 +46,14 @@ bool showRecentDestinations() {
     } catch (...) {
         // The game must never see an exception: a list that cannot be built
         // (no memory for its text) gives the box of an empty search.
-        return false;
+        return 0;
     }
-    if (!listing) return false;
+    if (!listing) return 0;
+    const std::size_t listed = listing->keys.size();
     PluginState.resultKeys = std::move(listing->keys);
     PluginState.resultsShownAtNs = NowNs();
     showMessageBox(UiTexts.searchResults, std::move(listing->text));
-    return true;
+    return listed;
 }
 
 }  // namespace lumora

@@ -1,6 +1,7 @@
 #pragma once
 // The box an empty search shows when the player has chosen bodies before:
 // the ones still there, numbered from 0 and chosen with a digit like results.
+#include <cstddef>
 #include <optional>
 
 #include "config/ui_texts.h"
@@ -18,10 +19,10 @@ std::optional<ResultsListing> buildRecentDestinationsListing(RecentDestinationsR
                                                              const UiTextsRecord& texts);
 
 // For an empty search with bRecentDestinations on: shows the list and hands
-// its keys to the polling thread. Results: true when the box was shown, false
-// when nothing remembered is still there (the caller shows its own box).
+// its keys to the polling thread. Results: how many bodies the box listed; 0
+// when nothing remembered is still there (no box: the caller shows its own).
 // Runs on the game's thread and takes PluginState.mutex. A list that cannot
 // be built counts as nothing still there.
-bool showRecentDestinations();
+std::size_t showRecentDestinations();
 
 }  // namespace lumora

@@ -67,7 +67,12 @@ void runSearch(std::string text) {
     }
     PlayUiSound(kConfirmSound);
     if (text.empty()) {
-        if (Settings.recentDestinations && showRecentDestinations()) return;
+        if (Settings.recentDestinations) {
+            if (const std::size_t listed = showRecentDestinations(); listed != 0) {
+                searchLog.listedRecentDestinations(listed);
+                return;
+            }
+        }
         searchLog.endedWithBox(kSearchTextEmptyMessage);
         showMessageBox(UiTexts.searchResults, kSearchTextEmptyMessage);
         return;

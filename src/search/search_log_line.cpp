@@ -20,6 +20,11 @@ SearchLogLine::~SearchLogLine() {
     const std::int64_t elapsedMs = (NowNs() - startedAtNs_) / 1'000'000;
     // The quoted text allocates; without memory the line is left out.
     try {
+        if (recentDestinations_ != 0) {
+            appendLogLine("search %s: %u recent destinations listed, %lld ms", quotedLogText(text_).c_str(),
+                          static_cast<unsigned>(recentDestinations_), static_cast<long long>(elapsedMs));
+            return;
+        }
         const std::string box = box_ != nullptr ? ", box " + quotedLogText(box_) : std::string();
         appendLogLine("search %s: %u matches, %u lines shown, %u close names%s, %lld ms", quotedLogText(text_).c_str(),
                       static_cast<unsigned>(matches_), static_cast<unsigned>(linesShown_),

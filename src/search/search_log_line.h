@@ -23,6 +23,8 @@ public:
     // The search showed its box of lines: results, or close names when no
     // result matched.
     void listed(std::size_t matches, std::size_t linesShown, bool closeNames) noexcept;
+    // An empty search listed the bodies chosen last.
+    void listedRecentDestinations(std::size_t bodies) noexcept { recentDestinations_ = bodies; }
 
 private:
     const std::string& text_;
@@ -32,6 +34,7 @@ private:
     std::size_t matches_ = 0;
     std::size_t linesShown_ = 0;
     std::size_t closeNames_ = 0;
+    std::size_t recentDestinations_ = 0;
 };
 
 }  // namespace lumora

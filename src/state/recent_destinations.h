@@ -10,6 +10,9 @@ namespace lumora {
 struct RecentDestinationsRecord {
     std::vector<RecentDestination> bodies;  // most recent first, at most ten
     bool unsaved = false;                   // changed since the file was last written
+    // The file found at start-up could not be read whole, or is of another
+    // version: it is the player's, and the list lives in memory only.
+    bool fileKept = false;
 };
 
 // Puts the body at the top: a body already listed (same form id) moves up

@@ -142,12 +142,12 @@ protected:
 };
 
 TEST_F(RecentDestinationsFile, WriteReplacesTheFileWholeAndReadGivesTheListBack) {
-    EXPECT_TRUE(readRecentDestinationsFile().empty());  // missing
+    EXPECT_EQ(readRecentDestinationsFile().state, RecentFileState::Absent);
     ASSERT_EQ(writeRecentDestinationsFile(oldList), RecentFileWrite::Written);
     ASSERT_EQ(writeRecentDestinationsFile(newList), RecentFileWrite::Written);
     EXPECT_EQ(readBytes(file()), formatRecentDestinations(newList));
     EXPECT_FALSE(std::filesystem::exists(temporary()));
-    const auto back = readRecentDestinationsFile();
+    const auto back = readRecentDestinationsFile().bodies;
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[0].name, "Marrow");
     EXPECT_EQ(back[1].lineText, "Thessa | Corvane System");
@@ -177,7 +177,7 @@ TEST_F(RecentDestinationsFile, AFailureAtAnyStepLeavesTheOldFileAndNoTemporaryFi
         win32layer::restoreFileFunctions();
         EXPECT_EQ(readBytes(file()), before);
         EXPECT_FALSE(std::filesystem::exists(temporary()));
-        EXPECT_EQ(idsOf(readRecentDestinationsFile()), (std::vector<std::uint32_t>{0xE0001}));
+        EXPECT_EQ(idsOf(readRecentDestinationsFile().bodies), (std::vector<std::uint32_t>{0xE0001}));
     }
 }
 
@@ -189,7 +189,7 @@ TEST_F(RecentDestinationsFile, AFailedDeleteOfTheTemporaryFileIsHarmlessToTheNex
     EXPECT_FALSE(std::filesystem::exists(file()));
     win32layer::restoreFileFunctions();
     EXPECT_EQ(writeRecentDestinationsFile(oldList), RecentFileWrite::Written);
-    EXPECT_EQ(idsOf(readRecentDestinationsFile()), (std::vector<std::uint32_t>{0xE0001}));
+    EXPECT_EQ(idsOf(readRecentDestinationsFile().bodies), (std::vector<std::uint32_t>{0xE0001}));
 }
 
 TEST_F(RecentDestinationsFile, MissingFolderIsNotCreated) {
@@ -198,19 +198,53 @@ TEST_F(RecentDestinationsFile, MissingFolderIsNotCreated) {
     EXPECT_FALSE(std::filesystem::exists(pluginFolder()));
 }
 
-TEST_F(RecentDestinationsFile, ReadGivesNothingForATooLargeFileAFolderOrAFailedRead) {
+// Only a file read whole under the format line, or none at all, may be
+// replaced; every other one is the player's and is left alone.
+struct FoundFile {
+    const char* name;
+    std::string bytes;  // written as the file unless `folder`
+    bool folder;
+    FileFunction failing;
+    DWORD error;
+    RecentFileState state;
+    std::size_t bodies;
+    bool replaceable;
+};
+
+TEST_F(RecentDestinationsFile, ReadTellsWhichFilesMayBeReplaced) {
     const std::string good = kFirst + "E0001\tThessa\tThessa | Corvane System\r\n";
-    writeBytes(file(), good + std::string(kMostRecentFileBytes - good.size(), '\n'));
-    EXPECT_EQ(readRecentDestinationsFile().size(), 1u);  // exactly 16 KiB
-    writeBytes(file(), good + std::string(kMostRecentFileBytes - good.size() + 1, '\n'));
-    EXPECT_TRUE(readRecentDestinationsFile().empty());
-    writeBytes(file(), good);
-    win32layer::failFileFunction(FileFunction::ReadFile, ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(readRecentDestinationsFile().empty());
-    win32layer::restoreFileFunctions();
-    std::filesystem::remove(file());
-    std::filesystem::create_directory(file());
-    EXPECT_TRUE(readRecentDestinationsFile().empty());
+    const auto none = static_cast<FileFunction>(-1);
+    const FoundFile cases[] = {
+        {"exactly 16 KiB", good + std::string(kMostRecentFileBytes - good.size(), '\n'), false, none, 0,
+         RecentFileState::Read, 1, true},
+        {"header alone", kFirst, false, none, 0, RecentFileState::Read, 0, true},
+        {"one byte over 16 KiB", good + std::string(kMostRecentFileBytes - good.size() + 1, '\n'), false, none, 0,
+         RecentFileState::TooLarge, 0, false},
+        {"a newer version", "LumoraSearchEngine recent destinations 2\r\nE0001\tThessa\tThessa\r\n", false, none, 0,
+         RecentFileState::OtherHeader, 0, false},
+        {"empty file", "", false, none, 0, RecentFileState::OtherHeader, 0, false},
+        {"a read that fails", good, false, FileFunction::ReadFile, ERROR_ACCESS_DENIED, RecentFileState::NotRead, 0,
+         false},
+        {"an open that fails", good, false, FileFunction::CreateFileA, ERROR_ACCESS_DENIED, RecentFileState::NotOpened,
+         0, false},
+        {"a folder in its place", "", true, none, 0, RecentFileState::NotOpened, 0, false},
+        {"no such folder", "", false, FileFunction::CreateFileA, ERROR_PATH_NOT_FOUND, RecentFileState::Absent, 0,
+         true},
+    };
+    for (const FoundFile& found : cases) {
+        SCOPED_TRACE(found.name);
+        std::filesystem::remove_all(file());
+        if (found.folder) std::filesystem::create_directory(file());
+        else writeBytes(file(), found.bytes);
+        if (found.failing != none) win32layer::failFileFunction(found.failing, found.error);
+        const RecentFileRead read = readRecentDestinationsFile();
+        win32layer::restoreFileFunctions();
+        EXPECT_EQ(read.state, found.state);
+        EXPECT_EQ(read.bodies.size(), found.bodies);
+        EXPECT_EQ(recentFileReplaceable(read.state), found.replaceable);
+        EXPECT_EQ(std::string(recentFileKeptReason(read.state)).empty(), found.replaceable);
+        if (found.failing != none) EXPECT_EQ(read.error, found.error);
+    }
 }
 
 class RecentDestinationsKeys : public TempWorkingDirectory {

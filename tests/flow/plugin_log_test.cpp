@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "base/entry_guard.h"
+#include "base/plugin_error.h"
 #include "base/plugin_log.h"
 #include "config/temp_working_directory.h"
 #include "plugin/version_log.h"
@@ -295,6 +297,66 @@ TEST_F(PluginLog, VersionLinesNameThePluginAndTheGameExecutablesFileVersion) {
         win32layer::setFileVersionResource(row.executable, {});
     }
     win32layer::setExecutablePath("");
+}
+
+// The game's thread logs while the polling thread's write is stuck on a slow
+// disk (a sleeping drive, a network folder): adding a line never waits for it.
+std::atomic<bool> g_writerInside{false};
+std::atomic<bool> g_writerMayFinish{false};
+
+bool slowWrite(void* file, const char* bytes, std::size_t size) {
+    g_writerInside = true;
+    while (!g_writerMayFinish) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return fakeWrite(file, bytes, size);
+}
+constexpr LogFileOperations kSlowOperations{&fakeOpen, &slowWrite, &fakeClose};
+
+bool waitFor(const std::atomic<bool>& flag) {
+    for (int waited = 0; waited < 5000 && !flag; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return flag;
+}
+
+TEST_F(PluginLog, AddingALineReturnsWhileTheWriterIsHeldInASlowWrite) {
+    setLogFileOperationsForTesting(&kSlowOperations);
+    settlePluginLog(true);
+    appendLogLine("before the write");
+    std::thread writer([] { writeQueuedLogLines(); });
+    ASSERT_TRUE(waitFor(g_writerInside)) << "the writer never reached its write";
+
+    std::atomic<bool> appended{false};
+    std::thread logger([&appended] {
+        appendLogLine("while the writer writes");
+        appended = true;
+    });
+    const bool returnedDuringTheWrite = waitFor(appended) && !g_writerMayFinish;
+    g_writerMayFinish = true;
+    writer.join();
+    logger.join();
+    EXPECT_TRUE(returnedDuringTheWrite);
+
+    writeQueuedLogLines();
+    const auto lines = linesOf(fake.written);
+    ASSERT_EQ(lines.size(), 2u) << fake.written;
+    EXPECT_EQ(withoutTime(lines[0]), "before the write");
+    EXPECT_EQ(withoutTime(lines[1]), "while the writer writes");
+}
+
+// An error box is modal and may be the game's last moment: its line is on
+// the disk when the box shows, not when the player has closed it.
+TEST_F(PluginLog, ErrorBoxLineIsOnDiskBeforeTheBoxShows) {
+    settlePluginLog(true);
+    appendLogLine("a line queued before");
+    std::string onDiskAtTheBox;
+    win32layer::setMessageBoxHandler([this, &onDiskAtTheBox](const win32layer::MessageBoxRecord&) {
+        onDiskAtTheBox = readBytes(logFile()).value_or("<no log file>");
+        return IDOK;
+    });
+    ShowPluginError("Internal error: 85a3", false);
+    win32layer::setMessageBoxHandler({});
+    const auto lines = linesOf(onDiskAtTheBox);
+    ASSERT_EQ(lines.size(), 2u) << onDiskAtTheBox;
+    EXPECT_EQ(withoutTime(lines[0]), "a line queued before");
+    EXPECT_EQ(withoutTime(lines[1]), "error box: \"Internal error: 85a3\"");
 }
 
 TEST(QuotedLogText, EveryLineStaysOneLine) {

@@ -154,4 +154,60 @@ TEST_F(RecentChoice, StartUpTakesTheStoredListOnlyWithTheKeyOn) {
     EXPECT_FALSE(PluginState.recentDestinations.unsaved);
 }
 
+// A list the plugin could not read whole is the player's: ten choices later
+// its bytes are exactly as they were, while the list works in memory. Only a
+// file read whole under the format line (or none) is replaced.
+struct FoundList {
+    const char* name;
+    std::string bytes;
+    bool holdWithoutSharing;  // another program holds it, sharing nothing, while the plugin starts
+    bool readOnly;
+    bool replaced;
+};
+
+TEST_F(RecentChoice, AListNotReadWholeIsLeftExactlyAsItWasAfterTenChoices) {
+    const std::string header = "LumoraSearchEngine recent destinations 1\r\n";
+    const std::string ours = header + "000E0002\tMarrow\tMarrow | Corvane System\r\n";
+    const FoundList cases[] = {
+        {"held open by another program", ours, true, false, false},
+        {"a newer version's list", "LumoraSearchEngine recent destinations 2\r\nE0002\tMarrow\tMarrow\r\n", false,
+         false, false},
+        {"larger than 16 KiB", ours + std::string(kMostRecentFileBytes, '\n'), false, false, false},
+        {"read-only", ours, false, true, false},
+        {"read whole under the format line", ours, false, false, true},
+    };
+    for (const FoundList& found : cases) {
+        SCOPED_TRACE(found.name);
+        PluginState.recentDestinations = {};
+        std::filesystem::permissions(file().parent_path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add);
+        if (std::filesystem::exists(file()))
+            std::filesystem::permissions(file(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+        std::ofstream(file(), std::ios::binary | std::ios::trunc) << found.bytes;
+        if (found.readOnly)
+            std::filesystem::permissions(file(),
+                                         std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                             std::filesystem::perms::others_write,
+                                         std::filesystem::perm_options::remove);
+        const HANDLE holder = found.holdWithoutSharing
+                                  ? CreateFileA(".\\Data\\Obrix\\Plugins\\LumoraSearchEngineRecent.txt", GENERIC_READ,
+                                                0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+        ASSERT_EQ(holder != INVALID_HANDLE_VALUE, found.holdWithoutSharing);
+
+        loadRecentDestinations();
+        // The other program (a sync client, an editor) lets go of it again.
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        for (int choice = 0; choice < 10; ++choice) choose(choice % 2);
+
+        // The choices are kept for the session either way.
+        EXPECT_EQ(idsOf(PluginState.recentDestinations.bodies), (std::vector<std::uint32_t>{0xE0002, 0xE0001}));
+        if (found.replaced)
+            EXPECT_EQ(idsOf(parseRecentDestinations(*fileBytes())), (std::vector<std::uint32_t>{0xE0002, 0xE0001}));
+        else EXPECT_EQ(fileBytes(), found.bytes);
+        EXPECT_FALSE(std::filesystem::exists(file().parent_path() / "LumoraSearchEngineRecent.tmp"));
+    }
+}
+
 }  // namespace

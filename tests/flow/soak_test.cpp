@@ -14,12 +14,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <random>
 #include <span>
 #include <string>
 #include <thread>
 
+#include "base/plugin_log.h"
+#include "config/recent_destinations_file.h"
 #include "flow_test_support.h"
 #include "hostsim/call_sites.h"
 #include "hostsim/events.h"
@@ -271,6 +274,54 @@ TEST_F(PagedSoakTest, ThousandsOfSearchesAndPageTurnsEndQuietAndBalanced) {
     EXPECT_GT(focuses_, 0u);
     // Every search shows one box; the boxes beyond those are later pages.
     EXPECT_GT(counts.boxes, counts.searchCalls);
+}
+
+// Every addition on, as the installer recommends: the log's writer and the
+// recent list's saving meet the searches, pages, choices and close names
+// under load. A fifth of the searches: the log and the list's file make each
+// choice and pass slower, and the sanitizer runs this too.
+class RecommendedSoakTest : public SoakTest {
+protected:
+    void SetUp() override {
+        std::filesystem::copy_file(LUMORA_RECOMMENDED_SETTINGS, kPluginFolder / "LumoraSearchEngine.ini");
+        std::ofstream(kPluginFolder / "LumoraSearchEngineRecent.txt", std::ios::binary)
+            << "LumoraSearchEngine recent destinations 1\r\n000E0002\tMarrow\tDuskfall Camp | Marrow\r\n";
+        SoakTest::SetUp();
+    }
+    static std::string fileText(const char* name) {
+        std::ifstream in(kPluginFolder / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    inline static const std::filesystem::path kPluginFolder{"Data/Obrix/Plugins"};
+};
+
+TEST_F(RecommendedSoakTest, SearchesPagesChoicesWithTheLogAndTheRecentListEndQuietAndBalanced) {
+    const std::size_t wanted = std::max<std::size_t>(soakSearches() / 5, 1);
+    const SoakCounts counts = soak(wanted, kPagingStyle);
+    printSummary(" with every addition", counts);
+    EXPECT_GE(counts.searches, wanted);
+    EXPECT_GT(prompts_, 0u);
+    EXPECT_GT(focuses_, 0u);
+    EXPECT_GT(counts.boxes, counts.searchCalls);
+
+    lumora::writeQueuedLogLines();
+    const std::string log = fileText("LumoraSearchEngine.log");
+    EXPECT_NE(log.find("] search \""), std::string::npos);
+    EXPECT_NE(log.find("] choice ["), std::string::npos);
+    // Only whole lines, each with its time, however the threads met.
+    std::size_t lines = 0;
+    for (std::size_t start = 0; start < log.size(); ++lines) {
+        const std::size_t end = log.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos) << "a line without its end";
+        ASSERT_EQ(log[start], '[') << log.substr(start, end - start);
+        start = end + 2;
+    }
+    EXPECT_GT(lines, counts.searchCalls / 2);
+    // The list was saved after choices, whole: the chosen bodies on top of
+    // the one it started with.
+    const std::string recent = fileText("LumoraSearchEngineRecent.txt");
+    EXPECT_EQ(recent.rfind("LumoraSearchEngine recent destinations 1\r\n", 0), 0u);
+    EXPECT_GT(lumora::parseRecentDestinations(recent).size(), 1u);
 }
 
 }  // namespace

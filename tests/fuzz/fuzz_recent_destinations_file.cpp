@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ofstream out("Data/Obrix/Plugins/LumoraSearchEngineRecent.txt", std::ios::binary | std::ios::trunc);
         out << bytes;
     }
-    const std::vector<RecentDestination> fromFile = readRecentDestinationsFile();
+    const std::vector<RecentDestination> fromFile = readRecentDestinationsFile().bodies;
     const std::vector<RecentDestination> expected =
         size > kMostRecentFileBytes ? std::vector<RecentDestination>{} : list;
     if (!sameList(fromFile, expected)) fail("the file read differs from the bytes read", size);

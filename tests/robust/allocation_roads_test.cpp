@@ -12,12 +12,16 @@
 #include <mutex>
 #include <string>
 
+#include "base/plugin_log.h"
 #include "config/load_configuration.h"
+#include "config/settings.h"
 #include "flow/event_sinks.h"
 #include "flow/poll_thread.h"
+#include "flow/recent_destinations_store.h"
 #include "hook/search_hooks.h"
 #include "hostsim/events.h"
 #include "hostsim/galaxy.h"
+#include "hostsim/game_code.h"
 #include "hostsim/loader.h"
 #include "hostsim/menus.h"
 #include "hostsim/ui_records.h"
@@ -47,6 +51,30 @@ void enterFreshGameFolder(bool withIniFiles) {
         << "[General]\niTextInputMenuHotkey=0x51\nbSkipNonStarMapVisibleMapMarkers=1\n";
     std::ofstream("Data/Obrix/Plugins/LumoraSearchEngineLang.ini")
         << "[General]\nsSearch=Suche\nsFoundMatches=Gefunden: % Treffer.\nsNoMatchesFound=Nichts.\n";
+}
+
+// The settings file the installer recommends: every addition on and the log
+// writing; and a recent list of three bodies to read back.
+constexpr const char* kRecentFile = "Data/Obrix/Plugins/LumoraSearchEngineRecent.txt";
+const std::string kRecentBytes =
+    "LumoraSearchEngine recent destinations 1\r\n"
+    "000E0001\tThessa\tThessa | Corvane System\r\n"
+    "000E0002\tMarrow\tDuskfall Camp | Marrow\r\n";
+
+void enterRecommendedGameFolder() {
+    enterFreshGameFolder(false);
+    std::filesystem::copy_file(LUMORA_RECOMMENDED_SETTINGS, "Data/Obrix/Plugins/LumoraSearchEngine.ini");
+    std::ofstream(kRecentFile, std::ios::binary) << kRecentBytes;
+}
+
+std::string logText() {
+    std::ifstream in("Data/Obrix/Plugins/LumoraSearchEngine.log", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string recentText() {
+    std::ifstream in(kRecentFile, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void loadAndStart() {
@@ -119,11 +147,80 @@ bool lastBoxReads(const std::string& part) {
     return !boxes.empty() && boxes.back().text.find(part) != std::string::npos;
 }
 
+// Where the plugin was installed, the Parts' start went all the way: an
+// addition that failed gives up alone.
+std::string startedWhereInstalled() {
+    if (hostsim::listenerRegistrations().size() != 1) return {};
+    if (hostsim::sinkRegistrations().size() != 4 || win32layer::createdThreads().size() != 1)
+        return "installed, but the polling thread or a sink did not start\n";
+    return {};
+}
+
+// The start as message 2 makes it, with the Recommended settings and the
+// log's writer on this thread: no polling thread runs beside the road.
+void startRecommendedWithoutThread() {
+    enterRecommendedGameFolder();
+    loadConfiguration();
+    settlePluginLog(Settings.writeLogFile);
+    loadRecentDestinations();
+    win32layer::setForegroundWindow(win32layer::createWindow("Halcyra"));
+}
+
+// A first page of results is open; the hotkey turns it.
+void prepareOpenFirstPage() {
+    startRecommendedWithoutThread();
+    prepareSearch();
+    captureWithinWindow("a");
+    hostsim::openMenu("MessageBoxMenu");
+    const MenuOpenCloseEvent opened{hostsim::internEngineString("MessageBoxMenu"), true};
+    Events::g_menuOpenCloseSink.OnEvent(&opened, nullptr);
+}
+
+void turnPage() {
+    {
+        // The game's own doings: none of their allocations is the plugin's.
+        hostsim::GameCodeScope game;
+        win32layer::pressKey(0x51);
+    }
+    runPollingPass();
+    const MenuOpenCloseEvent* closed = nullptr;
+    {
+        hostsim::GameCodeScope game;
+        win32layer::releaseKey(0x51);
+        hostsim::closeMenu("MessageBoxMenu");
+        static const MenuOpenCloseEvent event{hostsim::internEngineString("MessageBoxMenu"), false};
+        closed = &event;
+    }
+    Events::g_menuOpenCloseSink.OnEvent(closed, nullptr);
+    promptHook(1, 2, 3, 4);
+    writeQueuedLogLines();
+}
+
+void prepareRecommendedChoice() {
+    startRecommendedWithoutThread();
+    prepareSearch();
+    captureWithinWindow("Harrow");
+    hostsim::openMenu("MessageBoxMenu");
+    win32layer::pressKey('1');
+    std::lock_guard lock(PluginState.mutex);
+    PluginState.resultsBoxOpen = true;
+}
+
+// A choice whose body the game no longer knows: the polling thread's error box.
+void prepareChoiceOfAGoneBody() {
+    prepareRecommendedChoice();
+    std::lock_guard lock(PluginState.mutex);
+    PluginState.resultKeys.clear();
+    PluginState.resultKeys.append(1, 0x00ABCDEF, "Gone | Nowhere", "Gone");
+}
+
 struct Road {
     const char* name;
     void (*prepare)();
     void (*run)();
     bool (*done)();  // what the run without a failure must have achieved
+    // What must hold whether or not a failure was reached; "" when it does.
+    std::string (*holds)() = [] { return std::string(); };
 };
 
 const Road kRoads[] = {
@@ -140,6 +237,60 @@ const Road kRoads[] = {
      [] { return PluginState.textEditEndedAtNs == kFrozenNowNs && PluginState.starMapOpenedAtNs == kFrozenNowNs; }},
     {"prompt opening", preparePrompt, [] { promptHook(1, 2, 3, 4); },
      [] { return hostsim::openedPrompts().size() == 1; }},
+    // With the Recommended settings: every addition on, the log writing.
+    {"load + message 2 + first log write, Recommended settings", enterRecommendedGameFolder,
+     [] {
+         loadAndStart();
+         writeQueuedLogLines();
+     },
+     [] { return started() && logText().find("sink registered: MenuOpenCloseEvent") != std::string::npos; },
+     startedWhereInstalled},
+    {"refused load writing its log, Recommended settings",
+     [] {
+         enterRecommendedGameFolder();
+         win32layer::failModuleHandle(true);
+     },
+     [] { ObrixPlugin_Load(reinterpret_cast<const LoaderInterface*>(hostsim::loaderInterface())); },
+     [] { return logText().find("error box: \"Installation error") != std::string::npos; }},
+    {"search with every addition, Recommended settings",
+     [] {
+         startRecommendedWithoutThread();
+         prepareSearch();
+     },
+     [] {
+         captureWithinWindow("Harow");
+         writeQueuedLogLines();
+     },
+     [] { return lastBoxReads("Harrow") && logText().find("search \"Harow\"") != std::string::npos; }},
+    {"page turn, Recommended settings", prepareOpenFirstPage, turnPage,
+     [] { return lastBoxReads("Greywater Yard") && logText().find("results page turned") != std::string::npos; }},
+    {"empty search listing recent destinations, Recommended settings",
+     [] {
+         startRecommendedWithoutThread();
+         prepareSearch();
+     },
+     [] {
+         captureWithinWindow("");
+         writeQueuedLogLines();
+     },
+     [] { return lastBoxReads("[1] Duskfall Camp | Marrow"); }},
+    {"digit choice saving the recent list, Recommended settings", prepareRecommendedChoice,
+     [] {
+         runPollingPass();
+         writeQueuedLogLines();
+     },
+     [] {
+         return hostsim::focusRequests().size() == 1 && recentText() != kRecentBytes &&
+                logText().find("choice [1]") != std::string::npos;
+     },
+     // The list is replaced whole or not at all.
+     [] {
+         const std::string now = recentText();
+         return now.rfind("LumoraSearchEngine recent destinations 1\r\n", 0) == 0 ? std::string()
+                                                                                  : "recent list damaged\n";
+     }},
+    {"error box with the log writing, Recommended settings", prepareChoiceOfAGoneBody, [] { runPollingPass(); },
+     [] { return logText().find("error box: \"Internal error: 0d28") != std::string::npos; }},
 };
 
 struct RunOutcome {
@@ -156,7 +307,7 @@ RunOutcome runWithFailure(const Road& road, std::size_t n) {
         lumora_test::stopCountingAllocations();
         const bool injected = lumora_test::allocationFailureInjected();
         std::string report =
-            std::string(injected ? "1" : "0") + lumora_test::joinLines(lumora_test::brokenInvariants());
+            std::string(injected ? "1" : "0") + lumora_test::joinLines(lumora_test::brokenInvariants()) + road.holds();
         if (!injected && !road.done()) report += "the road did not do its work\n";
         return report;
     });

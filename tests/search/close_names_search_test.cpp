@@ -12,6 +12,7 @@
 #include "host/bindings.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/ui_records.h"
+#include "search/recent_destinations_listing.h"
 #include "search/run_search.h"
 #include "state/clock.h"
 #include "state/plugin_state.h"
@@ -122,6 +123,32 @@ TEST_F(CloseNamesSearch, ClosestFirstThenWalkOrderFiveLinesAndKeysLikeResults) {
               "[4] Brightwatre | Corvane System\n");
     EXPECT_EQ(keyedForms(), (std::vector<std::uint32_t>{0xE0001, 0xE0002, 0xE0002, 0xE0002, 0xE0003}));
     EXPECT_EQ(PluginState.resultsShownAtNs, 987'654'321);
+}
+
+// A close name chosen with a digit is remembered under the name of the body
+// it focuses: the next empty search checks the body against that name, so a
+// line remembered under its location's name would be judged gone and left
+// out of the list.
+TEST_F(CloseNamesSearch, ChosenCloseNameIsRememberedUnderItsTargetsNameAndListedAgain) {
+    search("Brightwater");
+    const std::vector<std::string> targets = {"Thessa", "Marrow", "Marrow", "Marrow", "Brightwatre"};
+    ASSERT_EQ(PluginState.resultKeys.size(), targets.size());
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        EXPECT_EQ(PluginState.resultKeys.entries()[i].targetName, targets[i]) << "line " << i;
+
+    RecentDestinationsRecord recent;
+    for (const std::size_t chosen : {std::size_t{0}, std::size_t{1}, std::size_t{4}}) {
+        const ResultKey& key = PluginState.resultKeys.entries()[chosen];
+        rememberDestination(recent, {key.formId, key.targetName, key.lineText});
+    }
+    const auto listing = buildRecentDestinationsListing(recent, UiTexts);
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->text,
+              "Recent destinations:\n"
+              "[0] Brightwatre | Corvane System\n"
+              "[1] Brihgtwater Bay | Marrow\n"
+              "[2] Brightwatr Dock | Thessa\n");
+    EXPECT_EQ(recent.bodies.size(), 3u);
 }
 
 struct CloseNamesRow {

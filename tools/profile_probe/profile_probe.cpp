@@ -1,60 +1,14 @@
-// Runs the profile-operation table in a fresh temporary directory and prints
-// the report, or with --compare FILE checks it against a recorded report.
-#include <cstdio>
-#include <filesystem>
+// Runs the profile-operation table through the shared probe harness; with
+// --read-through FILE... it reads each file's values through the profile
+// function instead.
 #include <iostream>
 #include <string>
-#include <system_error>
 
+#include "probe_main.h"
 #include "profile_probe.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
-namespace {
-
-std::filesystem::path makeFreshDirectory() {
-    const auto base = std::filesystem::temp_directory_path();
-    for (unsigned attempt = 0;; ++attempt) {
-        const auto candidate =
-            base /
-            ("profile_probe_" +
-             std::to_string(std::filesystem::file_time_type::clock::now().time_since_epoch().count() % 1000000007) +
-             "_" + std::to_string(attempt));
-        if (std::filesystem::create_directory(candidate)) return candidate;
-    }
-}
-
-// Index of the first differing line, for a readable failure.
-void printFirstDifference(const std::string& expected, const std::string& actual) {
-    std::size_t line = 1, start = 0;
-    while (true) {
-        const std::size_t endExpected = expected.find('\n', start);
-        const std::size_t endActual = actual.find('\n', start);
-        const std::string a =
-            expected.substr(start, endExpected == std::string::npos ? std::string::npos : endExpected - start);
-        const std::string b =
-            actual.substr(start, endActual == std::string::npos ? std::string::npos : endActual - start);
-        if (a != b || endExpected != endActual) {
-            std::cout << "first difference at line " << line << "\n  recorded: " << a << "\n  measured: " << b << "\n";
-            return;
-        }
-        if (endExpected == std::string::npos) return;
-        start = endExpected + 1;
-        ++line;
-    }
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // The report is compared byte for byte: no CR inserted before each LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    // --read-through FILE...: each file's values as the profile function reads them.
+    probe_harness::setBinaryStdout();
     if (argc >= 3 && std::string(argv[1]) == "--read-through") {
         int failed = 0;
         for (int i = 2; i < argc; ++i) {
@@ -64,27 +18,5 @@ int main(int argc, char** argv) {
         }
         return failed;
     }
-    const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path workDir = makeFreshDirectory();
-    std::filesystem::current_path(workDir);
-    const std::string report = profile_probe::runProfileCases(workDir);
-    std::filesystem::current_path(previous);
-    std::error_code ignored;
-    std::filesystem::remove_all(workDir, ignored);
-
-    if (argc == 3 && std::string(argv[1]) == "--compare") {
-        const auto recorded = profile_probe::readWholeFile(argv[2]);
-        if (!recorded) {
-            std::cout << "cannot read " << argv[2] << "\n";
-            return 2;
-        }
-        if (*recorded == report) {
-            std::cout << "profile report matches " << argv[2] << "\n";
-            return 0;
-        }
-        printFirstDifference(*recorded, report);
-        return 1;
-    }
-    std::cout << report;
-    return 0;
+    return probe_harness::runProbeMain(argc, argv, "profile", &profile_probe::runProfileCases);
 }

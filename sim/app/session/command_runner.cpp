@@ -2,8 +2,13 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 
+#include "file_holder.h"
 #include "hostsim/galaxy.h"
 #include "hostsim/site_code.h"
 #include "key_names.h"
@@ -167,6 +172,52 @@ CommandOutcome runIni(CommandRunner& runner, Session& session, const Command& co
     session.setIniValue(words[0], words[1], words[2]);
     if (iniFileName(words[0]) == "LumoraSearchEngine.ini" && words[1] == "iTextInputMenuHotkey")
         runner.setHotkeyFromSetting(words[2]);
+    return {};
+}
+
+// "recent" names the plugin's recent list; any other name a file in the
+// plugin's folder.
+std::filesystem::path pluginFile(Session& session, const std::string& name) {
+    const std::string fileName = name == "recent" ? "LumoraSearchEngineRecent.txt" : name;
+    return std::filesystem::path(session.workFolder()) / "Data" / "Obrix" / "Plugins" / fileName;
+}
+
+std::optional<std::string> fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+CommandOutcome runFile(CommandRunner& runner, Session& session, const Command& command) {
+    const auto& words = command.words;
+    if (words.size() == 3 && words[0] == "write") {
+        std::ofstream out(pluginFile(session, words[1]), std::ios::binary | std::ios::trunc);
+        out << words[2];
+        return out.good() ? CommandOutcome{} : failure("cannot write " + words[1]);
+    }
+    if (words.size() == 2 && words[0] == "hold") {
+        if (runner.heldFiles().count(words[1]) != 0) return failure(words[1] + " is held already");
+        void* handle = holdFileWithoutSharing(pluginFile(session, words[1]).string());
+        if (handle == nullptr) return failure("cannot hold " + words[1]);
+        runner.heldFiles()[words[1]] = handle;
+        return {};
+    }
+    if (words.size() == 2 && words[0] == "release") {
+        const auto held = runner.heldFiles().find(words[1]);
+        if (held == runner.heldFiles().end()) return failure(words[1] + " is not held");
+        releaseHeldFile(held->second);
+        runner.heldFiles().erase(held);
+        return {};
+    }
+    return failure("use: file write NAME TEXT / file hold NAME / file release NAME");
+}
+
+CommandOutcome runExpectFile(CommandRunner&, Session& session, const Command& command) {
+    const auto& words = command.words;
+    if (words.size() != 2) return failure("use: expect-file NAME TEXT");
+    const auto bytes = fileBytes(pluginFile(session, words[0]));
+    if (!bytes) return failure(words[0] + " does not exist");
+    if (*bytes != words[1]) return failure(words[0] + " holds other bytes: " + *bytes);
     return {};
 }
 
@@ -337,6 +388,11 @@ constexpr Verb kVerbs[] = {
      "load a galaxy file, amended by the quoted LINEs, and make it the game's"},
     {"ini", Runs::SceneOnly, runIni, "ini FILE KEY VALUE",
      "write KEY=VALUE in [General] of FILE (settings, lang or a file name)"},
+    {"file", Runs::SceneOnly, runFile, "file write NAME TEXT / file hold NAME / file release NAME",
+     "write a file of the plugin's folder (recent: the recent list), or hold it open sharing nothing, as another "
+     "program would, until released"},
+    {"expect-file", Runs::SceneOnly, runExpectFile, "expect-file NAME TEXT",
+     "fail unless the file of the plugin's folder holds exactly TEXT"},
     {"window", Runs::SceneOnly, runWindow, "window game|other|none", "which window has the focus"},
     {"ui-object", Runs::SceneOnly, runUiObject, "ui-object absent|present", "whether the game's UI object exists yet"},
     {"site", Runs::SceneOnly, runSite, "site prompt|capture CODE",

@@ -3,6 +3,7 @@
 // holds each verb's handler, whether it makes the game run, and its line of
 // `commandHelp()`. The README describes the language too.
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,13 @@ public:
     // Follows a value written to iTextInputMenuHotkey, read as the plugin
     // reads it (0x51 when it names no key).
     void setHotkeyFromSetting(const std::string& value);
+    // Files that `file hold` holds open, by the name the script gave.
+    std::map<std::string, void*>& heldFiles() { return heldFiles_; }
 
 private:
     Session& session_;
     int hotkey_ = 0x51;
+    std::map<std::string, void*> heldFiles_;
 };
 
 // One line per command: its form and what it does.
