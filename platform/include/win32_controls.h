@@ -117,5 +117,9 @@ void failFileFunction(FileFunction function, DWORD error);
 void restoreFileFunctions();
 // Calls of the function since the process started (failed ones included).
 std::size_t fileFunctionCalls(FileFunction function);
+// While on, CreateFileA keeps the path of every call (failed ones included);
+// taking them empties the list. Off by default, so long runs keep nothing.
+void recordOpenedFilePaths(bool on);
+std::vector<std::string> takeOpenedFilePaths();
 
 }  // namespace win32layer

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "system_code.h"
@@ -29,6 +30,9 @@ constexpr std::size_t kFileFunctionCount = 7;
 struct FileFunctionSeams {
     std::array<std::atomic<DWORD>, kFileFunctionCount> failures{};
     std::array<std::atomic<std::size_t>, kFileFunctionCount> calls{};
+    std::mutex pathsMutex;
+    bool recordingPaths = false;
+    std::vector<std::string> openedPaths;
 };
 
 // Never destroyed: a test's static objects may still close files at exit.
@@ -48,6 +52,12 @@ bool injectedFailure(FileFunction function) {
         return true;
     }
     return false;
+}
+
+void noteOpenedFilePath(const char* path) {
+    FileFunctionSeams& s = seams();
+    std::lock_guard lock(s.pathsMutex);
+    if (s.recordingPaths) s.openedPaths.emplace_back(path == nullptr ? "" : path);
 }
 
 struct OpenFile {
@@ -162,6 +172,16 @@ void restoreFileFunctions() {
 
 std::size_t fileFunctionCalls(FileFunction function) { return seams().calls[indexOf(function)].load(); }
 
+void recordOpenedFilePaths(bool on) {
+    std::lock_guard lock(seams().pathsMutex);
+    seams().recordingPaths = on;
+}
+
+std::vector<std::string> takeOpenedFilePaths() {
+    std::lock_guard lock(seams().pathsMutex);
+    return std::exchange(seams().openedPaths, {});
+}
+
 }  // namespace win32layer
 
 using win32layer::FileFunction;
@@ -169,6 +189,7 @@ using win32layer::FileFunction;
 HANDLE CreateFileA(LPCSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES attributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile) {
     win32layer::detail::SystemCodeScope systemCode;
+    win32layer::noteOpenedFilePath(path);
     if (win32layer::injectedFailure(FileFunction::CreateFileA)) return INVALID_HANDLE_VALUE;
     if (path == nullptr || path[0] == '\0') {
         SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : ERROR_PATH_NOT_FOUND);

@@ -243,7 +243,9 @@ TEST_F(RecentDestinationsFile, ReadTellsWhichFilesMayBeReplaced) {
         EXPECT_EQ(read.bodies.size(), found.bodies);
         EXPECT_EQ(recentFileReplaceable(read.state), found.replaceable);
         EXPECT_EQ(std::string(recentFileKeptReason(read.state)).empty(), found.replaceable);
-        if (found.failing != none) EXPECT_EQ(read.error, found.error);
+        if (found.failing != none) {
+            EXPECT_EQ(read.error, found.error);
+        }
     }
 }
 

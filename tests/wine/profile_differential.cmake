@@ -5,7 +5,8 @@ add_executable(profile_differential ${CMAKE_SOURCE_DIR}/tools/profile_probe/prof
                                     ${CMAKE_SOURCE_DIR}/src/config/profile_strings.cpp
                                     ${CMAKE_SOURCE_DIR}/src/config/profile_text.cpp
                                     ${CMAKE_SOURCE_DIR}/src/config/profile_path.cpp)
-target_include_directories(profile_differential PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools/profile_probe)
+target_include_directories(profile_differential PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools/profile_probe
+                           ${CMAKE_SOURCE_DIR}/tools/probe_harness)
 target_link_options(profile_differential PRIVATE -static -static-libgcc -static-libstdc++)
 set_target_properties(profile_differential PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_test(NAME wine.ProfileFunctions.PluginMatchesTheRealOnes COMMAND profile_differential --code-page 1252 --table)

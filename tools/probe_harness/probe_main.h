@@ -40,7 +40,8 @@ inline std::optional<std::string> readRecording(const std::filesystem::path& pat
 }
 
 // The first line that differs, for a readable failure.
-inline void printFirstDifference(const std::string& expected, const std::string& actual) {
+inline void printFirstDifference(const std::string& expected, const std::string& actual,
+                                 const char* expectedLabel = "recorded: ", const char* actualLabel = "measured: ") {
     std::size_t line = 1, start = 0;
     while (true) {
         const std::size_t endExpected = expected.find('\n', start);
@@ -50,7 +51,8 @@ inline void printFirstDifference(const std::string& expected, const std::string&
         const std::string b =
             actual.substr(start, endActual == std::string::npos ? std::string::npos : endActual - start);
         if (a != b || endExpected != endActual) {
-            std::cout << "first difference at line " << line << "\n  recorded: " << a << "\n  measured: " << b << "\n";
+            std::cout << "first difference at line " << line << "\n  " << expectedLabel << a << "\n  " << actualLabel
+                      << b << "\n";
             return;
         }
         if (endExpected == std::string::npos) return;

@@ -17,29 +17,16 @@
 #include <system_error>
 
 #include "plugin_profile_functions.h"
+#include "probe_main.h"
 #include "profile_probe.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace {
-
-std::filesystem::path freshDirectory(const std::string& name) {
-    const auto base = std::filesystem::temp_directory_path();
-    for (unsigned attempt = 0;; ++attempt) {
-        const auto candidate = base / ("profile_differential_" + name + "_" + std::to_string(GetCurrentProcessId()) +
-                                       "_" + std::to_string(attempt));
-        if (std::filesystem::create_directory(candidate)) return candidate;
-    }
-}
 
 // The report of every case through one pair of functions, run in a folder of
 // its own that is removed afterwards.
 std::string reportThrough(const std::string& name, const profile_probe::ProfileFunctions& functions) {
     const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path workDir = freshDirectory(name);
+    const std::filesystem::path workDir = probe_harness::makeFreshDirectory("profile_differential_" + name);
     std::filesystem::current_path(workDir);
     std::vector<profile_probe::ProfileCase> cases = profile_probe::profileCases();
     for (auto& more : profile_probe::differentialOnlyCases()) cases.push_back(std::move(more));
@@ -57,17 +44,8 @@ int compareTable() {
         std::cout << "the plugin's reading and writing give what the real profile functions give, in every case\n";
         return 0;
     }
-    std::size_t start = 0;
-    for (int line = 1;; ++line) {
-        const std::size_t realEnd = real.find('\n', start), pluginEnd = plugin.find('\n', start);
-        const std::string a = real.substr(start, realEnd == std::string::npos ? realEnd : realEnd - start);
-        const std::string b = plugin.substr(start, pluginEnd == std::string::npos ? pluginEnd : pluginEnd - start);
-        if (a != b || realEnd != pluginEnd) {
-            std::cout << "first difference at line " << line << "\n  real:   " << a << "\n  plugin: " << b << "\n";
-            return 1;
-        }
-        start = realEnd + 1;
-    }
+    probe_harness::printFirstDifference(real, plugin, "real:   ", "plugin: ");
+    return 1;
 }
 
 int readThrough(int count, char** files) {
@@ -87,10 +65,7 @@ int readThrough(int count, char** files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // The report is compared byte for byte: no CR inserted before each LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    probe_harness::setBinaryStdout();
     std::cout << "ANSI code page " << GetACP() << "\n";
     if (argc >= 3 && std::string(argv[1]) == "--code-page") {
         if (std::to_string(GetACP()) != argv[2]) {
