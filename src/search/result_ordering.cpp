@@ -54,28 +54,21 @@ void moveIntoOrder(std::vector<ResultEntry>& entries, const std::vector<std::uin
 // Flag keys: the entry with the flag is the smaller.
 std::int64_t flagFirst(bool flag) { return flag ? 0 : 1; }
 
-}  // namespace
-
-NameHitGroups findNameHitGroups(const std::vector<ResultEntry>& entries) {
-    NameHitGroups groups;
-    for (const ResultEntry& entry : entries) {
-        groups.anyPrimary |= entry.primaryNameHit;
-        groups.anySecondary |= entry.secondaryNameHit;
-        groups.anyTertiary |= entry.tertiaryNameHit;
-    }
-    return groups;
-}
-
-void orderByKeywordEligibility(std::vector<ResultEntry>& entries) {
-    std::stable_partition(entries.begin(), entries.end(),
-                          [](const ResultEntry& e) { return e.extraName == kOverlayTemplateName; });
-    std::stable_partition(entries.begin(), entries.end(), [](const ResultEntry& e) { return e.keywordEligible; });
-}
-
-void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups) {
-    if (entries.size() < 2) return;
+// Eligible entries first; within each part, "Outpost overlay template"
+// first; otherwise prior order.
+std::vector<std::uint32_t> keywordEligibilityOrder(const std::vector<ResultEntry>& entries) {
     std::vector<std::uint32_t> order(entries.size());
     std::iota(order.begin(), order.end(), 0u);
+    std::stable_partition(order.begin(), order.end(),
+                          [&](std::uint32_t i) { return entries[i].extraName == kOverlayTemplateName; });
+    std::stable_partition(order.begin(), order.end(), [&](std::uint32_t i) { return entries[i].keywordEligible; });
+    return order;
+}
+
+std::vector<std::uint32_t> nameHitOrder(const std::vector<ResultEntry>& entries, NameHitGroups groups) {
+    std::vector<std::uint32_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0u);
+    if (entries.size() < 2) return order;
 
     const auto all = [](const ResultEntry&) { return true; };
     const auto byWordStart = [](const ResultEntry& e) { return flagFirst(e.wordStartMatch); };
@@ -114,13 +107,40 @@ void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups) {
             },
             byPosition);
     }
+    return order;
+}
 
-    moveIntoOrder(entries, order);
+}  // namespace
+
+NameHitGroups findNameHitGroups(const std::vector<ResultEntry>& entries) {
+    NameHitGroups groups;
+    for (const ResultEntry& entry : entries) {
+        groups.anyPrimary |= entry.primaryNameHit;
+        groups.anySecondary |= entry.secondaryNameHit;
+        groups.anyTertiary |= entry.tertiaryNameHit;
+    }
+    return groups;
+}
+
+void orderByKeywordEligibility(std::vector<ResultEntry>& entries) {
+    std::stable_partition(entries.begin(), entries.end(),
+                          [](const ResultEntry& e) { return e.extraName == kOverlayTemplateName; });
+    std::stable_partition(entries.begin(), entries.end(), [](const ResultEntry& e) { return e.keywordEligible; });
+}
+
+void orderByNameHits(std::vector<ResultEntry>& entries, NameHitGroups groups) {
+    if (entries.size() < 2) return;
+    moveIntoOrder(entries, nameHitOrder(entries, groups));
 }
 
 void orderResults(std::vector<ResultEntry>& entries, bool anyKeywordMatched, NameHitGroups groups) {
     if (anyKeywordMatched) orderByKeywordEligibility(entries);
     else orderByNameHits(entries, groups);
+}
+
+std::vector<std::uint32_t> resultOrder(const std::vector<ResultEntry>& entries, bool anyKeywordMatched,
+                                       NameHitGroups groups) {
+    return anyKeywordMatched ? keywordEligibilityOrder(entries) : nameHitOrder(entries, groups);
 }
 
 }  // namespace lumora

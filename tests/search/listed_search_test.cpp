@@ -127,9 +127,8 @@ TEST_F(ListedSearch, RefusesEveryBoxButResultsWithCloseNamesOnOrOff) {
 }
 
 TEST_F(ListedSearch, RefusesASearchEndedByAMissingForm) {
-    hostsim::installGalaxy(hostsim::parseGalaxyText(std::string(kGalaxy).replace(
-                                                        std::string(kGalaxy).find("form 0x24DC8"), 12, "form 0x24DC9"),
-                                                    "listed search"));
+    hostsim::installGalaxy(hostsim::parseGalaxyText(
+        std::string(kGalaxy).replace(std::string(kGalaxy).find("form 0x24DC8"), 12, "form 0x24DC9"), "listed search"));
     EXPECT_EQ(listed("dull"), std::nullopt);
     EXPECT_EQ(lastBox(), "Iternal error: 6530");
 }
