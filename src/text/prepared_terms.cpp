@@ -33,6 +33,17 @@ bool PreparedTerms::nameLacksAKeptIncludeByte(std::string_view name) const {
     return seen != m_allKeptBits;
 }
 
+PreparedTerms::NameScan PreparedTerms::scanName(std::string_view name) const {
+    std::uint64_t seen = 0;
+    bool lead = false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        seen |= m_keptByteBits[byte];
+        lead |= byte >= 0xC3 && byte <= 0xC5;
+    }
+    return {m_keptBytesCounted && seen != m_allKeptBits, lead};
+}
+
 std::optional<MatchKind> PreparedTerms::includeResultWithoutTheName(MatchInfo& info) const {
     if (m_aliasNeedsTheName) return std::nullopt;
     if (!info.keywordEligible || m_keywordKind == MatchKind::NoMatch) return MatchKind::NoMatch;

@@ -25,6 +25,15 @@ public:
     // told cheaply (more than 64 different bytes in the term).
     bool nameLacksAKeptIncludeByte(std::string_view name) const;
 
+    // The same test, and in the same pass whether the name holds a byte that
+    // can begin an accented letter (mayHoldAccentedLetter): without one,
+    // folding the name is lower-casing it.
+    struct NameScan {
+        bool lacksAKeptIncludeByte;
+        bool mayHoldAccentedLetter;
+    };
+    NameScan scanName(std::string_view name) const;
+
     // The include term's result for a name that lacks such a byte: a keyword
     // hit for an eligible candidate, else no hit. Empty when the term holds
     // "varun" once stripped, where the alias step needs the name.

@@ -38,7 +38,7 @@ context 0x400001
 
 struct DuplicatesCase {
     const char* what;
-    const char* placed;  // two placed objects, walked in this order
+    const char* placed;             // two placed objects, walked in this order
     std::vector<std::string> kept;  // "primary name | target name | reference form id", in list order
 };
 
@@ -60,7 +60,8 @@ protected:
         collectLocationCandidates(terms, forms, true, collected);
         std::vector<std::string> kept;
         for (const ResultEntry& e : collected.entries)
-            kept.push_back(e.primaryName + " | " + e.targetName + " | " + std::to_string(hostFormId(e.reference) & 0xFF));
+            kept.push_back(e.primaryName + " | " + e.targetName + " | " +
+                           std::to_string(hostFormId(e.reference) & 0xFF));
         return kept;
     }
 };
