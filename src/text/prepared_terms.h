@@ -50,6 +50,7 @@ private:
     std::array<std::uint64_t, 256> m_keptByteBits{};
     std::uint64_t m_allKeptBits = 0;
     bool m_keptBytesCounted = false;
+    std::uint64_t m_accentLeadBit = 0;  // set in m_keptByteBits for 0xC3-0xC5; 0 when no bit was left
     bool m_aliasNeedsTheName = false;
     MatchKind m_keywordKind = MatchKind::NoMatch;
 };
