@@ -485,12 +485,17 @@ const SetupSettings& setupSettings() {
 // in alternating order, on a galaxy where about a third of the names carry
 // accented letters. The host-call floor runs first in each iteration. The log
 // writes to a real file; its writer, on the polling thread in the game, runs
-// outside the timing, as do the freeing of the dropped pages. Args: form
+// outside the timing, as does the freeing of the dropped pages. Args: form
 // count, cold caches.
 void runRecommendedAgainstClassic(benchmark::State& state, const char* benchmarkName, const char* searchText) {
     useGalaxyOf(static_cast<std::size_t>(state.range(0)), true);
     const bool cold = state.range(1) != 0;
     const SetupSettings& setups = setupSettings();
+    const SettingsRecord& r = setups.recommended;
+    if (!(r.suggestSimilarNames && r.foldAccentedLetters && r.pageResultsWithHotkey && r.writeLogFile)) {
+        state.SkipWithError("the Recommended settings file was not read with its additions on");
+        return;
+    }
     setLogFileOperationsForTesting(nullptr);
     ResultPagesRecord previousPages;
     auto prepare = [&](bool recommended) {
