@@ -165,29 +165,30 @@ template <bool kFold, bool kGather>
         return false;
     }
 
-    ResultEntry entry;
-    entry.reference = placed;
-    entry.keywordEligible = keywordEligible;
-    entry.keywordMatched = info.keywordMatched;
-    entry.secondaryNameHit = secondaryHit;
-    entry.primaryNameHit = primaryHit;
-    entry.tertiaryNameHit = tertiaryHit;
-    entry.firstMatchPos = info.firstMatchPos;
-    entry.wordStartMatch = info.wordStartMatch;
-    entry.targetForm = targetForm;
-    entry.targetName = targetName;
-    entry.primaryForm = primaryForm;
-    entry.primaryName = primaryName;
-    entry.ancestorForm = ancestorForm;
-    entry.ancestorName = ancestorName;
-    entry.auxForm = auxForm;
-    entry.auxName = auxName;
-    entry.extraForm = extraForm;
-    entry.extraName = extraName;
-    const bool keywordMatched = entry.keywordMatched;
-    const bool appended = walk.list.offer(std::move(entry));
-    if (appended && !walk.anyKeywordMatched) walk.anyKeywordMatched = keywordMatched;
-    return appended;
+    // The duplicate rules come first: the entry is made in its place in the
+    // list, or not at all.
+    ResultEntry* entry = walk.list.append({primaryForm, primaryName, targetForm, targetName, keywordEligible});
+    if (entry == nullptr) return false;
+    entry->reference = placed;
+    entry->keywordEligible = keywordEligible;
+    entry->keywordMatched = info.keywordMatched;
+    entry->secondaryNameHit = secondaryHit;
+    entry->primaryNameHit = primaryHit;
+    entry->tertiaryNameHit = tertiaryHit;
+    entry->firstMatchPos = info.firstMatchPos;
+    entry->wordStartMatch = info.wordStartMatch;
+    entry->targetForm = targetForm;
+    entry->targetName = targetName;
+    entry->primaryForm = primaryForm;
+    entry->primaryName = primaryName;
+    entry->ancestorForm = ancestorForm;
+    entry->ancestorName = ancestorName;
+    entry->auxForm = auxForm;
+    entry->auxName = auxName;
+    entry->extraForm = extraForm;
+    entry->extraName = extraName;
+    if (!walk.anyKeywordMatched) walk.anyKeywordMatched = info.keywordMatched;
+    return true;
 }
 
 // Walks the slots from `first` on. With kGather it returns at the slot after

@@ -7,12 +7,18 @@ namespace lumora {
 
 namespace {
 
-std::uint64_t primaryNameKey(const ResultEntry& e) { return std::hash<std::string_view>{}(e.primaryName); }
+using Identity = LocationCandidateList::Identity;
 
-std::uint64_t primaryFormKey(const ResultEntry& e) { return reinterpret_cast<std::uintptr_t>(e.primaryForm); }
+std::uint64_t primaryNameKey(const Identity& e) { return std::hash<std::string_view>{}(e.primaryName); }
 
-bool sameNameAndTarget(const ResultEntry& a, const ResultEntry& b) {
+std::uint64_t primaryFormKey(const Identity& e) { return reinterpret_cast<std::uintptr_t>(e.primaryForm); }
+
+bool sameNameAndTarget(const ResultEntry& a, const Identity& b) {
     return a.primaryName == b.primaryName && (a.targetForm == b.targetForm || a.targetName == b.targetName);
+}
+
+Identity identityOf(const ResultEntry& e) {
+    return {e.primaryForm, e.primaryName, e.targetForm, e.targetName, e.keywordEligible};
 }
 
 // Form pointers share their low bits; mixing spreads them over the table.
@@ -61,7 +67,8 @@ void EntryChains::grow() {
 }
 
 void EntryChains::file(std::uint64_t key, std::uint32_t at) {
-    if (m_next.size() <= at) m_next.resize(at + 1, kNone);
+    // Entries are filed in list order, so this adds one link at a time.
+    while (m_next.size() <= at) m_next.push_back(kNone);
     if ((m_used + 1) * 2 > m_slots.size()) grow();
     Slot& slot = slotFor(key);
     if (slot.first == kNone) {
@@ -79,7 +86,7 @@ void EntryChains::clear() {
     m_next.clear();
 }
 
-std::optional<std::uint32_t> LocationCandidateList::firstSameNameAndTarget(const ResultEntry& candidate,
+std::optional<std::uint32_t> LocationCandidateList::firstSameNameAndTarget(const Identity& candidate,
                                                                            std::uint64_t nameKey,
                                                                            std::optional<std::uint32_t> skipped) const {
     for (std::uint32_t at = m_byPrimaryName.first(nameKey); at != EntryChains::kNone; at = m_byPrimaryName.next(at)) {
@@ -90,6 +97,13 @@ std::optional<std::uint32_t> LocationCandidateList::firstSameNameAndTarget(const
 }
 
 bool LocationCandidateList::offer(ResultEntry&& candidate) {
+    ResultEntry* entry = append(identityOf(candidate));
+    if (entry == nullptr) return false;
+    *entry = std::move(candidate);
+    return true;
+}
+
+ResultEntry* LocationCandidateList::append(const Identity& candidate) {
     const std::uint64_t formKey = primaryFormKey(candidate);
     const std::uint64_t nameKey = primaryNameKey(candidate);
     std::optional<std::uint32_t> samePrimary;
@@ -100,19 +114,19 @@ bool LocationCandidateList::offer(ResultEntry&& candidate) {
     // At most one entry shares the primary form: a second one is never appended.
     if (samePrimary && (!sameNameTarget || *samePrimary < *sameNameTarget)) {
         const ResultEntry& earlier = m_entries[*samePrimary];
-        if (earlier.keywordEligible || !candidate.keywordEligible) return false;
+        if (earlier.keywordEligible || !candidate.keywordEligible) return nullptr;
         m_removed[*samePrimary] = true;
-        if (sameNameTarget) return false;  // met further down the list
+        if (sameNameTarget) return nullptr;  // met further down the list
     } else if (sameNameTarget) {
-        return false;
+        return nullptr;
     }
 
     const auto at = static_cast<std::uint32_t>(m_entries.size());
+    m_entries.emplace_back();
+    m_removed.push_back(false);
     m_byPrimaryForm.file(formKey, at);
     m_byPrimaryName.file(nameKey, at);
-    m_entries.push_back(std::move(candidate));
-    m_removed.push_back(false);
-    return true;
+    return &m_entries.back();
 }
 
 std::vector<ResultEntry> LocationCandidateList::takeEntries() {

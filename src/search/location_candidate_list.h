@@ -5,6 +5,7 @@
 // locations does not compare every pair.
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "search/result_entry.h"
@@ -51,11 +52,25 @@ public:
     // target name drops it. True when the candidate was appended.
     bool offer(ResultEntry&& candidate);
 
+    // What the duplicate rules read of a candidate.
+    struct Identity {
+        const void* primaryForm;
+        std::string_view primaryName;
+        const void* targetForm;
+        std::string_view targetName;
+        bool keywordEligible;
+    };
+    // The same rules before the entry exists: when the candidate is to be
+    // appended, returns its new entry at the end of the list, default-made,
+    // for the caller to fill at once (so that it is never moved in); null
+    // when the candidate is dropped. The filled entry must carry `identity`.
+    ResultEntry* append(const Identity& identity);
+
     // The surviving entries in list order; the list is empty afterwards.
     std::vector<ResultEntry> takeEntries();
 
 private:
-    std::optional<std::uint32_t> firstSameNameAndTarget(const ResultEntry& candidate, std::uint64_t nameKey,
+    std::optional<std::uint32_t> firstSameNameAndTarget(const Identity& candidate, std::uint64_t nameKey,
                                                         std::optional<std::uint32_t> skipped) const;
 
     std::vector<ResultEntry> m_entries;  // removed entries stay until takeEntries, marked

@@ -1,5 +1,6 @@
 #pragma once
 // Puts the collected entries in the order the player sees them.
+#include <cstdint>
 #include <vector>
 
 #include "search/result_entry.h"
@@ -17,6 +18,11 @@ NameHitGroups findNameHitGroups(const std::vector<ResultEntry>& entries);
 
 // Keyword ordering when some entry hit through a keyword, else name ordering.
 void orderResults(std::vector<ResultEntry>& entries, bool anyKeywordMatched, NameHitGroups groups);
+
+// The same order as indices into `entries`, which stay where they are:
+// position p of the ordered list holds entries[order[p]].
+std::vector<std::uint32_t> resultOrder(const std::vector<ResultEntry>& entries, bool anyKeywordMatched,
+                                       NameHitGroups groups);
 
 // Eligible entries first; within each part, "Outpost overlay template" first;
 // otherwise prior order.

@@ -14,6 +14,14 @@ std::optional<SectionLineParts> keptLineParts(const PageLineSource& source) {
     return SectionLineParts{source.listedForm, source.formId, source.name, source.detail, false, false, {}};
 }
 
+// The source of the entry's line under the rule, names moved out of the
+// entry; with `copyDetail` the detail is copied, for a section that comes
+// later and shows it too.
+PageLineSource takeLineSource(ResultEntry& e, const SectionRule& rule, bool copyDetail) {
+    return {e.*rule.listedForm, hostFormId(e.targetForm), std::move(e.*rule.name),
+            copyDetail ? e.*rule.detail : std::move(e.*rule.detail)};
+}
+
 // What the section rule takes of each entry that makes a line, names moved
 // out of the entries, repeats of a form included (they are passed over when
 // reached).
@@ -23,9 +31,18 @@ PageSection keepSection(std::vector<ResultEntry>& entries, const SectionRule& ru
     // the pages that no source reaches are never touched.
     section.sources.reserve(entries.size());
     for (ResultEntry& e : entries)
-        if (rule.makesLine(e))
-            section.sources.push_back({e.*rule.listedForm, hostFormId(e.targetForm), std::move(e.*rule.name),
-                                       std::move(e.*rule.detail)});
+        if (rule.makesLine(e)) section.sources.push_back(takeLineSource(e, rule, false));
+    return section;
+}
+
+// The same through `order`, indices into `entries`.
+PageSection keepSectionInOrder(std::vector<ResultEntry>& entries, std::span<const std::uint32_t> order,
+                               const SectionRule& rule, bool copyDetail) {
+    PageSection section;
+    section.sources.reserve(order.size());
+    for (const std::uint32_t index : order)
+        if (ResultEntry& e = entries[index]; rule.makesLine(e))
+            section.sources.push_back(takeLineSource(e, rule, copyDetail));
     return section;
 }
 
@@ -49,13 +66,9 @@ void passLines(PageSection& section, const SectionRule& rule, std::size_t count)
     reachSectionLine(std::span<const PageLineSource>(section.sources), section.next, section.listed, keptLineParts);
 }
 
-}  // namespace
-
-ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<ResultEntry>& collected,
-                                 ResultsListing& firstPage, const UiTextsRecord& texts) {
-    ResultPagesRecord pages;
-    pages.locations = keepSection(ordered, kLocationSection);
-    pages.planets = keepSection(collected, kPlanetSection);
+// Passes over what the first page printed; the record is empty when no line
+// remains, else the first page gets the hint.
+ResultPagesRecord finishLaterPages(ResultPagesRecord pages, ResultsListing& firstPage, const UiTextsRecord& texts) {
     passLines(pages.locations, kLocationSection, firstPage.locationLinesPrinted);
     passLines(pages.planets, kPlanetSection, firstPage.planetLinesPrinted);
     if (!pages.linesRemain()) return {};
@@ -63,6 +76,25 @@ ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<
     pages.countLine = firstPage.countLine;
     firstPage.text += "\n\n" + texts.nextPageHint;
     return pages;
+}
+
+}  // namespace
+
+ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<ResultEntry>& collected,
+                                 ResultsListing& firstPage, const UiTextsRecord& texts) {
+    ResultPagesRecord pages;
+    pages.locations = keepSection(ordered, kLocationSection);
+    pages.planets = keepSection(collected, kPlanetSection);
+    return finishLaterPages(std::move(pages), firstPage, texts);
+}
+
+ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& collected, std::span<const std::uint32_t> order,
+                                 ResultsListing& firstPage, const UiTextsRecord& texts) {
+    ResultPagesRecord pages;
+    // The location lines' detail is the target name, the planet lines' name.
+    pages.locations = keepSectionInOrder(collected, order, kLocationSection, true);
+    pages.planets = keepSection(collected, kPlanetSection);
+    return finishLaterPages(std::move(pages), firstPage, texts);
 }
 
 ResultsListing buildNextResultsPage(ResultPagesRecord& pages, const UiTextsRecord& texts) {

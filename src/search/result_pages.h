@@ -1,6 +1,8 @@
 #pragma once
 // The results box's later pages: what the search keeps of its lists for them,
 // and the text of each page when the hotkey asks for it.
+#include <cstdint>
+#include <span>
 #include <vector>
 
 #include "config/ui_texts.h"
@@ -16,6 +18,12 @@ namespace lumora {
 // the search still holds the all-forms lock. When lines remain, the first
 // page gets the hint below its count line; otherwise the record is empty.
 ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& ordered, std::vector<ResultEntry>& collected,
+                                 ResultsListing& firstPage, const UiTextsRecord& texts);
+
+// The same with the locations in the order `order` gives as indices into
+// `collected` (resultOrder), the entries left where they were collected. A
+// target name both sections show is copied for the locations.
+ResultPagesRecord keepLaterPages(std::vector<ResultEntry>& collected, std::span<const std::uint32_t> order,
                                  ResultsListing& firstPage, const UiTextsRecord& texts);
 
 // The next page: up to ten lines, locations first, numbered from 0, under the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <unordered_set>
 
 #include "search/section_lines.h"
@@ -23,12 +24,17 @@ struct SectionLines {
     std::size_t tertiaryHits = 0;   // l, counted for the planets
 };
 
-// Up to ten lines of a section, from the first entry on.
-SectionLines firstSectionLines(std::span<const ResultEntry> entries, const SectionRule& rule) {
+// Up to ten lines of a section, from the first entry on: `Source` is an entry
+// or a pointer to one.
+template <typename Source>
+SectionLines firstSectionLines(std::span<const Source> entries, const SectionRule& rule) {
     SectionLines section;
     std::size_t next = 0;
     std::unordered_set<const void*> listed;
-    const auto partsOf = [&rule](const ResultEntry& e) { return sectionLineParts(rule, e); };
+    const auto partsOf = [&rule](const Source& source) {
+        if constexpr (std::is_pointer_v<Source>) return sectionLineParts(rule, *source);
+        else return sectionLineParts(rule, source);
+    };
     while (section.lines.size() < kMaxResultLines) {
         std::optional<SectionLine> line = takeSectionLine(entries, next, listed, partsOf);
         if (!line) break;
@@ -91,8 +97,18 @@ void printPageLines(ResultsListing& page, std::span<const ResultLine> locations,
 ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, const std::vector<ResultEntry>& collected,
                                    const SplitSearchTerms& terms, std::string_view searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts) {
+    std::vector<const ResultEntry*> orderedEntries;
+    orderedEntries.reserve(ordered.size());
+    for (const ResultEntry& entry : ordered) orderedEntries.push_back(&entry);
+    return buildResultsListing(orderedEntries, collected, terms, searchText, countParts, texts);
+}
+
+ResultsListing buildResultsListing(std::span<const ResultEntry* const> ordered,
+                                   const std::vector<ResultEntry>& collected, const SplitSearchTerms& terms,
+                                   std::string_view searchText, const PlaceholderParts& countParts,
+                                   const UiTextsRecord& texts) {
     const std::vector<ResultLine> locations = firstSectionLines(ordered, kLocationSection).lines;
-    const SectionLines planets = firstSectionLines(collected, kPlanetSection);
+    const SectionLines planets = firstSectionLines(std::span<const ResultEntry>(collected), kPlanetSection);
 
     ResultsListing listing;
     listing.header = headerText(terms, searchText, texts);

@@ -53,4 +53,12 @@ ResultsListing buildResultsListing(const std::vector<ResultEntry>& ordered, cons
                                    const SplitSearchTerms& terms, std::string_view searchText,
                                    const PlaceholderParts& countParts, const UiTextsRecord& texts);
 
+// The same with the list after ordering given as pointers to the entries of
+// `collected`, so that a search orders its entries without moving or copying
+// them.
+ResultsListing buildResultsListing(std::span<const ResultEntry* const> ordered,
+                                   const std::vector<ResultEntry>& collected, const SplitSearchTerms& terms,
+                                   std::string_view searchText, const PlaceholderParts& countParts,
+                                   const UiTextsRecord& texts);
+
 }  // namespace lumora

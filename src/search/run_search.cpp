@@ -1,5 +1,6 @@
 #include "search/run_search.h"
 
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -108,11 +109,17 @@ void runSearch(std::string text) {
         // the location walk.
         collectPlanetCandidates(prepared, forms, collected, additions);
         if (!collected.entries.empty()) {
-            std::vector<ResultEntry> inCollectionOrder = collected.entries;
-            orderResults(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
-            listing = buildResultsListing(collected.entries, inCollectionOrder, terms, text, countParts, UiTexts);
+            // The location lines follow the order, the planet lines the
+            // collection order: the entries stay where they were collected,
+            // and the order points at them, so none is moved or copied.
+            const std::vector<std::uint32_t> order =
+                resultOrder(collected.entries, collected.anyKeywordMatched, findNameHitGroups(collected.entries));
+            std::vector<const ResultEntry*> ordered;
+            ordered.reserve(order.size());
+            for (const std::uint32_t index : order) ordered.push_back(&collected.entries[index]);
+            listing = buildResultsListing(ordered, collected.entries, terms, text, countParts, UiTexts);
             if (Settings.pageResultsWithHotkey)
-                laterPages = keepLaterPages(collected.entries, inCollectionOrder, *listing, UiTexts);
+                laterPages = keepLaterPages(collected.entries, order, *listing, UiTexts);
         } else if (closeNames) {
             // Close names are chosen with a digit exactly like results.
             if (const std::vector<ResultLine> lines = closeNames->lines(); !lines.empty())

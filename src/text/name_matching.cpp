@@ -137,13 +137,49 @@ MatchKind matchCandidateName(const SearchTerms& loweredTerms, MatchInfo& info, s
     return matchCandidateName(PreparedTerms(loweredTerms), info, name);
 }
 
-MatchKind matchFoldedCandidateName(const PreparedTerms& folded, MatchInfo& info, std::string_view name) {
-    // Without a byte that can begin an accented letter, folding the name is
-    // lower-casing it.
-    if (!mayHoldAccentedLetter(name)) return matchCandidateName(folded, info, name);
+namespace {
+
+MatchKind matchFoldingTheName(const PreparedTerms& folded, MatchInfo& info, std::string_view name) {
     ScratchText foldedName(name);
     foldedName.foldAccentedLetters();
     return matchPreparedName(folded.terms(), info, foldedName.view());
+}
+
+}  // namespace
+
+MatchKind matchFoldedCandidateName(const PreparedTerms& folded, MatchInfo& info, std::string_view name) {
+    // Without a byte that can begin an accented letter, folding a name is
+    // lower-casing it. Most names hold none, and the tests that settle most
+    // names without lower-casing them tell that on the way.
+    const SearchTerms& terms = folded.terms();
+    if (terms.excludeTerm.empty() && !terms.includeTerm.empty()) {
+        const char first = terms.includeTerm[0];
+        if (terms.includeTerm.size() == 1 && static_cast<unsigned char>(first) < 0x80) {
+            // Before the first occurrence of a plain letter, a name without
+            // accented letters folds to the same bytes, so that occurrence is
+            // the folded name's first as well, at the same place.
+            if (const std::size_t p = folded.findIncludeIgnoringCase(name); p != kNotFound) {
+                if (mayHoldAccentedLetter(name.substr(0, p))) return matchFoldingTheName(folded, info, name);
+                recordHit(info, p, p == 0 || name[p - 1] == ' ');
+                return MatchKind::Substring;
+            }
+            if (mayHoldAccentedLetter(name)) return matchFoldingTheName(folded, info, name);
+            if (!isStrippedByte(first)) {
+                if (const std::optional<MatchKind> kind = folded.includeResultWithoutTheName(info)) return *kind;
+            }
+            return matchCandidateName(folded, info, name);
+        }
+        if (terms.includeTerm.size() > 1) {
+            const PreparedTerms::NameScan scan = folded.scanName(name);
+            if (scan.mayHoldAccentedLetter) return matchFoldingTheName(folded, info, name);
+            if (scan.lacksAKeptIncludeByte) {
+                if (const std::optional<MatchKind> kind = folded.includeResultWithoutTheName(info)) return *kind;
+            }
+            return matchCandidateName(folded, info, name);
+        }
+    }
+    if (!mayHoldAccentedLetter(name)) return matchCandidateName(folded, info, name);
+    return matchFoldingTheName(folded, info, name);
 }
 
 MatchKind matchFoldedCandidateName(const SearchTerms& foldedTerms, MatchInfo& info, std::string_view name) {

@@ -1,5 +1,6 @@
 #include "text/prepared_terms.h"
 
+#include "text/accent_folding.h"
 #include "text/lower_case_table.h"
 #include "text/term_steps.h"
 
@@ -20,6 +21,12 @@ PreparedTerms::PreparedTerms(SearchTerms terms) : m_terms(std::move(terms)), m_l
     for (int b = 0; b < 256; ++b)
         m_keptByteBits[static_cast<std::size_t>(b)] = bitOfTermByte[static_cast<unsigned char>((*m_lowerCase)[b])];
     m_keptBytesCounted = true;
+    // A bit no kept byte uses marks the bytes that can begin an accented
+    // letter, so that one pass over a name tells both.
+    if (keptBytes < 64) {
+        m_accentLeadBit = std::uint64_t{1} << 63;
+        for (const unsigned char lead : {0xC3, 0xC4, 0xC5}) m_keptByteBits[lead] |= m_accentLeadBit;
+    }
 
     const std::string stripped = strippedOfRemovedBytes(include);
     m_aliasNeedsTheName = stripped.find(kAliasTermPart) != std::string::npos;
@@ -30,7 +37,14 @@ bool PreparedTerms::nameLacksAKeptIncludeByte(std::string_view name) const {
     if (!m_keptBytesCounted) return false;
     std::uint64_t seen = 0;
     for (const char c : name) seen |= m_keptByteBits[static_cast<unsigned char>(c)];
-    return seen != m_allKeptBits;
+    return (seen & m_allKeptBits) != m_allKeptBits;
+}
+
+PreparedTerms::NameScan PreparedTerms::scanName(std::string_view name) const {
+    if (m_accentLeadBit == 0) return {nameLacksAKeptIncludeByte(name), mayHoldAccentedLetter(name)};
+    std::uint64_t seen = 0;
+    for (const char c : name) seen |= m_keptByteBits[static_cast<unsigned char>(c)];
+    return {(seen & m_allKeptBits) != m_allKeptBits, (seen & m_accentLeadBit) != 0};
 }
 
 std::optional<MatchKind> PreparedTerms::includeResultWithoutTheName(MatchInfo& info) const {

@@ -25,6 +25,15 @@ public:
     // told cheaply (more than 64 different bytes in the term).
     bool nameLacksAKeptIncludeByte(std::string_view name) const;
 
+    // The same test, and in the same pass whether the name holds a byte that
+    // can begin an accented letter (mayHoldAccentedLetter): without one,
+    // folding the name is lower-casing it.
+    struct NameScan {
+        bool lacksAKeptIncludeByte;
+        bool mayHoldAccentedLetter;
+    };
+    NameScan scanName(std::string_view name) const;
+
     // The include term's result for a name that lacks such a byte: a keyword
     // hit for an eligible candidate, else no hit. Empty when the term holds
     // "varun" once stripped, where the alias step needs the name.
@@ -41,6 +50,7 @@ private:
     std::array<std::uint64_t, 256> m_keptByteBits{};
     std::uint64_t m_allKeptBits = 0;
     bool m_keptBytesCounted = false;
+    std::uint64_t m_accentLeadBit = 0;  // set in m_keptByteBits for 0xC3-0xC5; 0 when no bit was left
     bool m_aliasNeedsTheName = false;
     MatchKind m_keywordKind = MatchKind::NoMatch;
 };

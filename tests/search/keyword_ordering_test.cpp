@@ -58,3 +58,39 @@ TEST(KeywordOrdering, NameOrderingRunsWhenNoEntryHitByKeyword) {
 }
 
 }  // namespace
+
+namespace {
+
+struct OrderCase {
+    const char* what;
+    std::size_t count;
+    bool anyKeywordMatched;
+    std::uint64_t seed;
+};
+
+// The order as indices, the entries left in place, reads exactly as the list
+// that orderResults moves into order, ties included.
+TEST(ResultOrder, IndicesReadAsTheMovedListInBothOrderings) {
+    const OrderCase cases[] = {
+        {"empty", 0, false, 1},          {"one entry", 1, false, 2},
+        {"two entries", 2, false, 3},    {"insertion range", 32, false, 4},
+        {"past it", 33, true, 5},        {"many ties", 300, false, 6},
+        {"keyword, many", 300, true, 7}, {"keyword, two", 2, true, 8},
+    };
+    for (const OrderCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<ResultEntry> entries = makeRandomEntries(c.count, {}, c.seed);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            entries[i].keywordEligible = i % 3 != 0;
+            if (i % 5 == 0) entries[i].extraName = "Outpost overlay template";
+        }
+        const NameHitGroups groups = findNameHitGroups(entries);
+        const std::vector<std::uint32_t> order = resultOrder(entries, c.anyKeywordMatched, groups);
+        std::vector<std::string> throughOrder;
+        for (const std::uint32_t index : order) throughOrder.push_back(entries[index].primaryName);
+        orderResults(entries, c.anyKeywordMatched, groups);
+        EXPECT_EQ(throughOrder, primaryNamesOf(entries));
+    }
+}
+
+}  // namespace

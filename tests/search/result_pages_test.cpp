@@ -176,4 +176,44 @@ TEST_F(ResultPagesTest, LaterPagesAreLaidOutAsTheFirstAndListNoFormOfAnEarlierPa
               "[4] P8 | Sys\n[5] P9 | Sys\n[6] P10 | Sys\n[7] P11 | Sys\n\nFound 32 matches.");
 }
 
+// A search orders through indices and keeps its entries where they were
+// collected: its pages must read as those built from a moved, ordered list
+// and a copy in collection order, also when a location's target name is a
+// planet line's name too.
+TEST_F(ResultPagesTest, PagesThroughTheOrderReadAsPagesFromAnOrderedCopy) {
+    std::vector<ResultEntry> collected;
+    for (std::uint32_t i = 0; i < 17; ++i) {
+        collected.push_back(location(i));
+        collected.back().ancestorName = "Sys";
+        collected.back().secondaryNameHit = i % 2 == 0;  // its body makes a planet line
+    }
+    for (std::uint32_t i = 0; i < 9; ++i) collected.push_back(planet(i, i % 3 != 0));
+    std::vector<std::uint32_t> order;
+    for (std::uint32_t i = 0; i < collected.size(); ++i) order.push_back((i * 7) % 26);  // 7 and 26 are coprime
+
+    std::vector<ResultEntry> ordered;
+    for (const std::uint32_t index : order) ordered.push_back(collected[index]);
+    std::vector<ResultEntry> inCollectionOrder = collected;
+    std::vector<ResultsListing> expected;
+    expected.push_back(buildResultsListing(ordered, inCollectionOrder, splitSearchText("x"), "x", m_count, m_texts));
+    ResultPagesRecord expectedKept = keepLaterPages(ordered, inCollectionOrder, expected[0], m_texts);
+    while (expectedKept.linesRemain()) expected.push_back(buildNextResultsPage(expectedKept, m_texts));
+    ASSERT_GE(expected.size(), 3u);
+
+    std::vector<const ResultEntry*> pointers;
+    for (const std::uint32_t index : order) pointers.push_back(&collected[index]);
+    std::vector<ResultsListing> pages;
+    pages.push_back(buildResultsListing(pointers, collected, splitSearchText("x"), "x", m_count, m_texts));
+    ResultPagesRecord kept = keepLaterPages(collected, order, pages[0], m_texts);
+    while (kept.linesRemain() && pages.size() < 50) pages.push_back(buildNextResultsPage(kept, m_texts));
+
+    ASSERT_EQ(pages.size(), expected.size());
+    for (std::size_t p = 0; p < pages.size(); ++p) {
+        EXPECT_EQ(pages[p].text, expected[p].text) << "page " << p;
+        ASSERT_EQ(pages[p].keys.size(), expected[p].keys.size());
+        for (std::size_t k = 0; k < pages[p].keys.size(); ++k)
+            EXPECT_EQ(pages[p].keys.entries()[k].formId, expected[p].keys.entries()[k].formId);
+    }
+}
+
 }  // namespace

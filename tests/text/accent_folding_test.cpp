@@ -135,4 +135,34 @@ TEST(AccentFolding, FoldedMatchingFindsPlainAndAccentedSpellingsBothWays) {
     }
 }
 
+// A one-letter term is found in the name as given until an accented letter
+// stands before it; a longer one settles names without accented letters
+// unfolded. Either way the result is that of the folded name.
+TEST(AccentFolding, NamesSettledWithoutFoldingMatchAsTheirFoldedSpelling) {
+    using K = MatchKind;
+    const FoldedMatchRow rows[] = {
+        {"a", "Bay Ámar", K::Substring, 1, false},
+        {"a", "Ámar", K::Substring, 0, true},
+        {"a", "Ø Ámar", K::Substring, 2, true},
+        {"e", "Café", K::Substring, 3, false},
+        {"é", "Cafe", K::Substring, 3, false},
+        {"\xC3",
+         "\xC3\x81"
+         "b",
+         K::NoMatch, -1, false},  // a stray lead byte is never half of a letter
+        {"nyxdri", "Kalor", K::NoMatch, -1, false},
+        {"nyxdri", "Old Nyxdria", K::Substring, 4, true},
+        {"nyxdri", "Nyxdrí", K::Substring, 0, true},
+        {"nyxdri", "Nyxdr Ísle", K::IgnoringSpaces, 0, true},
+    };
+    for (const FoldedMatchRow& row : rows) {
+        const SplitSearchTerms terms = splitSearchText(row.searchText);
+        MatchInfo info;
+        EXPECT_EQ(matchFoldedCandidateName(foldedTerms(terms.lowered), info, row.name), row.kind)
+            << row.searchText << " / " << row.name;
+        EXPECT_EQ(info.firstMatchPos, row.position) << row.searchText << " / " << row.name;
+        EXPECT_EQ(info.wordStartMatch, row.wordStart) << row.searchText << " / " << row.name;
+    }
+}
+
 }  // namespace
