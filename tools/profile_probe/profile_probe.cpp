@@ -1,6 +1,7 @@
 // Runs the profile-operation table through the shared probe harness; with
 // --read-through FILE... it reads each file's values through the profile
 // function instead.
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -18,5 +19,8 @@ int main(int argc, char** argv) {
         }
         return failed;
     }
-    return probe_harness::runProbeMain(argc, argv, "profile", &profile_probe::runProfileCases);
+    // Through the real profile functions, the recorded table.
+    return probe_harness::runProbeMain(argc, argv, "profile", [](const std::filesystem::path& workDir) {
+        return profile_probe::runProfileCases(workDir);
+    });
 }
