@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "config/file_handle.h"
 #include "config/profile_path.h"
 #include "config/profile_text.h"
 #include "win/windows_api.h"
@@ -24,26 +25,6 @@ bool pathExists(const std::string& path) {
     const bool exists = std::filesystem::exists(*fileSystemPath, error);
     return exists && !error;
 }
-
-// Closes the handle on every way out; a failed close is reported by close().
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-    bool close() {
-        if (!valid()) return true;
-        const bool closed = CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 enum class FileState { Read, Absent, Unreadable };
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "config/file_handle.h"
 #include "win/windows_api.h"
 
 namespace lumora {
@@ -82,26 +83,6 @@ bool isListed(const std::vector<RecentDestination>& destinations, std::uint32_t 
     return std::any_of(destinations.begin(), destinations.end(),
                        [&](const RecentDestination& d) { return d.formId == formId; });
 }
-
-// Closes the handle on every way out; a failed close is reported by close().
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-    bool close() {
-        if (!valid()) return true;
-        const bool closed = CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 bool writeAll(HANDLE file, const std::string& bytes) {
     DWORD written = 0;
