@@ -85,6 +85,9 @@ bool insideSystemCode() noexcept;
 // Replaces the wait of Sleep (e.g. to count or speed up a polling loop); an
 // empty function restores the real sleep.
 void setSleepOverride(std::function<void(DWORD)> fake);
+// Calls of Sleep since the process started: the polling thread sleeps once
+// after every pass, so this counts its ended passes.
+std::uint64_t sleepCalls();
 
 // The executable's path as GetModuleFileNameA(nullptr) answers it; empty
 // restores the default, the path of the running program.

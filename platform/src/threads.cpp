@@ -28,6 +28,12 @@ detail::FunctionSeam<HANDLE(SIZE_T)>& createThreadSeam() {
     return seam;
 }
 
+// Never destroyed, like the seams: a polling thread may still sleep at exit.
+std::atomic<std::uint64_t>& sleepCallCount() {
+    static auto* count = new std::atomic<std::uint64_t>(0);
+    return *count;
+}
+
 detail::FunctionSeam<void(DWORD)>& sleepSeam() {
     static auto& seam = detail::makeSeam<void(DWORD)>();
     return seam;
@@ -63,6 +69,8 @@ std::vector<ThreadRecord> createdThreads() {
 void failCreateThread(DWORD error) { createThreadSeam().failWith(error); }
 
 void setSleepOverride(std::function<void(DWORD)> fake) { sleepSeam().replace(std::move(fake)); }
+
+std::uint64_t sleepCalls() { return sleepCallCount().load(); }
 
 }  // namespace win32layer
 
@@ -112,6 +120,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
 }
 
 void Sleep(DWORD milliseconds) {
+    win32layer::sleepCallCount().fetch_add(1);
     if (auto fake = win32layer::sleepSeam().standIn()) {
         fake(milliseconds);
         return;

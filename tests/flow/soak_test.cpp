@@ -142,7 +142,9 @@ protected:
         EXPECT_TRUE(PluginState.mutex.try_lock()) << "PluginState.mutex still held";
         PluginState.mutex.unlock();
         EXPECT_TRUE(hostsim::isBalanced(hostsim::allFormsLock()));
-        if (const hostsim::Galaxy* galaxy = hostsim::installedGalaxy()) EXPECT_TRUE(galaxy->containerLocksBalanced());
+        if (const hostsim::Galaxy* galaxy = hostsim::installedGalaxy()) {
+            EXPECT_TRUE(galaxy->containerLocksBalanced());
+        }
         LoadedPluginTest::TearDown();  // engine strings balanced, no violation
     }
     // Counts what the game recorded so far and forgets it, so the records stay small.

@@ -55,10 +55,16 @@ PluginEntries bindPluginExports() {
 // Our layer's keyboard is one shared table: every thread sees a key at once.
 void awaitFirstPollingPass() {}
 
-// Natively the plugin reads the shared keyboard whenever a pass runs, so a
-// held key needs no count of passes.
-std::uint64_t endedPollingPasses() { return 0; }
-void awaitPollingPasses(std::uint64_t, std::uint64_t) {}
+// A busy machine can keep the polling thread from running for longer than a
+// key is held: its Sleep after each pass counts the passes that saw the key.
+std::uint64_t endedPollingPasses() { return win32layer::sleepCalls(); }
+
+void awaitPollingPasses(std::uint64_t before, std::uint64_t passes) {
+    if (win32layer::createdThreads().empty()) return;  // no polling thread runs
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (win32layer::sleepCalls() < before + passes && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+}
 
 bool parkPollingThread() {
     if (win32layer::createdThreads().empty()) return true;
