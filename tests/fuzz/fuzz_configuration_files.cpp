@@ -1,5 +1,6 @@
 // Any content as the settings file and the language file (each may also be
-// absent): loading completes them, a second load neither changes them nor
+// absent): loading completes them (or leaves a UTF-16 file it cannot edit as
+// it was), a second load neither changes them nor
 // reads anything else, and the one search that follows shows its box with the
 // texts as loaded: header, planet heading and count line built from the
 // template's first "%", and a title the game can show.
@@ -97,13 +98,24 @@ bool sameTexts(const UiTextsRecord& a, const UiTextsRecord& b) {
            a.foundMatches == b.foundMatches && a.noMatchesFound == b.noMatchesFound;
 }
 
-void checkEveryKeyPresent() {
-    for (const char* key : kSettingsKeys)
-        if (readProfileString("LumoraSearchEngine", "General", key, "").empty())
-            fail(std::string("settings key left empty: ") + key);
-    for (const char* key : kLanguageKeys)
-        if (readProfileString("LumoraSearchEngineLang", "General", key, "").empty())
-            fail(std::string("language key left empty: ") + key);
+// A file saved as UTF-16 (it starts with a byte-order mark) whose text does
+// not survive the plugin's edit unchanged is the player's: it is left exactly
+// as it was placed, and its missing keys keep their defaults in memory.
+bool leftAsPlayersUtf16File(const std::optional<std::string>& placed, const std::optional<std::string>& loaded) {
+    if (!placed || loaded != placed) return false;
+    return placed->starts_with("\xFF\xFE") || placed->starts_with("\xFE\xFF");
+}
+
+void checkEveryKeyPresent(const std::optional<std::string>& settingsPlaced,
+                          const std::optional<std::string>& languagePlaced, const Loaded& loaded) {
+    if (!leftAsPlayersUtf16File(settingsPlaced, loaded.settingsFile))
+        for (const char* key : kSettingsKeys)
+            if (readProfileString("LumoraSearchEngine", "General", key, "").empty())
+                fail(std::string("settings key left empty: ") + key);
+    if (!leftAsPlayersUtf16File(languagePlaced, loaded.languageFile))
+        for (const char* key : kLanguageKeys)
+            if (readProfileString("LumoraSearchEngineLang", "General", key, "").empty())
+                fail(std::string("language key left empty: ") + key);
 }
 
 // The count line from the template: text before the first "%", the number,
@@ -179,11 +191,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool languagePresent = bytes.ConsumeIntegralInRange(0, 7) != 0;
     const std::string settings = bytes.ConsumeRandomLengthString(512);
     const std::string language = bytes.ConsumeRemainingBytesAsString();
-    placeFile(kSettingsFile, settingsPresent ? std::optional(settings) : std::nullopt);
-    placeFile(kLanguageFile, languagePresent ? std::optional(language) : std::nullopt);
+    const auto settingsPlaced = settingsPresent ? std::optional(settings) : std::nullopt;
+    const auto languagePlaced = languagePresent ? std::optional(language) : std::nullopt;
+    placeFile(kSettingsFile, settingsPlaced);
+    placeFile(kLanguageFile, languagePlaced);
 
     const Loaded first = load();
-    checkEveryKeyPresent();
+    checkEveryKeyPresent(settingsPlaced, languagePlaced, first);
     const Loaded second = load();
     if (second.settingsFile != first.settingsFile) fail("a second load changed the settings file");
     if (second.languageFile != first.languageFile) fail("a second load changed the language file");
