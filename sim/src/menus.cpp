@@ -1,8 +1,11 @@
 #include "hostsim/menus.h"
 
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 
 #include "hostsim/game_code.h"
@@ -62,8 +65,20 @@ bool setMenuOpen(const std::string& menu, bool open) {
     return true;
 }
 
+// Counts an event from its transcript line until the sinks have returned.
+std::atomic<int> menuEventsInFlight{0};
+
+class MenuEventInFlight {
+public:
+    MenuEventInFlight() { menuEventsInFlight.fetch_add(1); }
+    ~MenuEventInFlight() { menuEventsInFlight.fetch_sub(1); }
+    MenuEventInFlight(const MenuEventInFlight&) = delete;
+    MenuEventInFlight& operator=(const MenuEventInFlight&) = delete;
+};
+
 void changeMenu(const std::string& menu, bool open) {
     if (!setMenuOpen(menu, open)) return;
+    const MenuEventInFlight inFlight;
     recordTranscriptLine(std::string(open ? "menu opened " : "menu closed ") + quoted(menu));
     deliverMenuOpenClose(menu.c_str(), open);
 }
@@ -130,6 +145,12 @@ std::optional<MenuEventOrder> parseMenuEventOrder(std::string_view text) {
 }
 
 void openMenu(const char* menuName) { changeMenu(menuName, true); }
+
+void awaitMenuEventsDelivered(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (menuEventsInFlight.load() != 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 void closeMenu(const char* menuName) { changeMenu(menuName, false); }
 
 void queueMenuOpen(const char* menuName, std::function<void()> check) {
@@ -146,6 +167,7 @@ void queueMenuClose(const char* menuName) {
 
 std::size_t processUiQueue() {
     for (std::size_t repeats = beginUiPass(); repeats > 0; --repeats) {
+        const MenuEventInFlight inFlight;
         recordTranscriptLine(std::string("menu closed ") + quoted(kMessageBoxMenu) + " again");
         deliverMenuOpenClose(kMessageBoxMenu, false);
     }

@@ -10,6 +10,7 @@
 
 #include "file_holder.h"
 #include "hostsim/galaxy.h"
+#include "hostsim/menus.h"
 #include "hostsim/site_code.h"
 #include "key_names.h"
 #include "session.h"
@@ -450,6 +451,10 @@ CommandOutcome CommandRunner::run(const Command& command) {
         return failure("unknown command " + command.verb + " (try help)");
     }
     if (verb->runs == Runs::Game) session_.start();
+    // A command follows what the script has seen: a menu event whose line is
+    // in the transcript has reached the plugin's sinks first (as for a player,
+    // who cannot act between a menu's opening and its event).
+    hostsim::awaitMenuEventsDelivered(std::chrono::seconds(2));
     return verb->handler(*this, session_, command);
 }
 

@@ -2,6 +2,7 @@
 // The game's UI: which menus are open, the UI object and the UI message queue.
 // Menus change on the game thread when it processes the queue (one frame
 // later), or at once through openMenu/closeMenu on the calling thread.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -40,6 +41,10 @@ std::vector<std::string> openMenuNames();
 // Opening an open menu, or closing a closed one, changes and delivers nothing.
 void openMenu(const char* menuName);
 void closeMenu(const char* menuName);
+// Waits (at most `limit`) until no open or close event whose transcript line
+// is written is still on its way to the sinks. A player cannot press a key
+// between a menu's opening and its event; a script that acts on the line can.
+void awaitMenuEventsDelivered(std::chrono::milliseconds limit);
 
 // The order in which the game tells of a closing menu. By default a menu
 // leaves the list of open menus before its close event is delivered, once.
