@@ -65,7 +65,7 @@ bool setMenuOpen(const std::string& menu, bool open) {
     return true;
 }
 
-// Counts an event from its transcript line until the sinks have returned.
+// Counts an event from its menu's change until the sinks have returned.
 std::atomic<int> menuEventsInFlight{0};
 
 class MenuEventInFlight {
@@ -77,8 +77,10 @@ public:
 };
 
 void changeMenu(const std::string& menu, bool open) {
-    if (!setMenuOpen(menu, open)) return;
+    // Counted from before the menu's state changes: whoever sees the change
+    // can then wait for the event's sinks to have run.
     const MenuEventInFlight inFlight;
+    if (!setMenuOpen(menu, open)) return;
     recordTranscriptLine(std::string(open ? "menu opened " : "menu closed ") + quoted(menu));
     deliverMenuOpenClose(menu.c_str(), open);
 }

@@ -63,6 +63,14 @@ void parkPollingThread() {
     EXPECT_TRUE(waitUntil([] { return pollingParked.load(); }));
 }
 
+// A menu's state changes before the game hands its event to the sinks; the
+// plugin's view is read once the event has arrived.
+bool waitForMenu(const char* menuName, bool open) {
+    const bool changed = waitUntil([&] { return hostsim::isMenuOpen(menuName) == open; });
+    hostsim::awaitMenuEventsDelivered(2s);
+    return changed;
+}
+
 void pressFor(int key, const std::function<bool()>& until) {
     win32layer::pressKey(key);
     EXPECT_TRUE(waitUntil(until)) << "key " << key;
@@ -97,7 +105,7 @@ protected:
     void openPromptAndStartEditing() {
         openSettledStarMap();
         pressFor(0x51, [] { return !hostsim::openedPrompts().empty(); });
-        ASSERT_TRUE(waitUntil([] { return hostsim::isMenuOpen("TextInputMenu"); }));
+        ASSERT_TRUE(waitForMenu("TextInputMenu", true));
         hostsim::runOnGameThread([] { hostsim::deliverTextInputEvent(hostsim::EventSourceKind::StartEditText); });
         ASSERT_TRUE(underPluginLock([] { return PluginState.textInputActive; }));
     }
@@ -118,7 +126,7 @@ TEST_F(ThreadedFlow, HotkeySearchAndDigitFocusTheChosenBody) {
         hostsim::closeMenu("TextInputMenu");
         hostsim::passCaptureSite("Thessa");
     });
-    ASSERT_TRUE(waitUntil([] { return hostsim::isMenuOpen("MessageBoxMenu"); }));
+    ASSERT_TRUE(waitForMenu("MessageBoxMenu", true));
     ASSERT_TRUE(waitUntil([] { return underPluginLock([] { return PluginState.resultsBoxOpen; }); }));
     const auto boxes = hostsim::gameMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -131,13 +139,14 @@ TEST_F(ThreadedFlow, HotkeySearchAndDigitFocusTheChosenBody) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].formId, line0->formId);
     EXPECT_EQ(requests[0].request, "SetBodyFocusForQuest");
-    EXPECT_TRUE(waitUntil([] { return !hostsim::isMenuOpen("MessageBoxMenu"); }));
+    EXPECT_TRUE(waitForMenu("MessageBoxMenu", false));
     EXPECT_TRUE(underPluginLock([] { return PluginState.resultKeys.empty() && !PluginState.resultsBoxOpen; }));
 }
 
 TEST_F(ThreadedFlow, TabWhileEditingClosesThePromptWithTheFailureSound) {
     openPromptAndStartEditing();
     pressFor(0x09, [] { return !hostsim::isMenuOpen("TextInputMenu"); });
+    hostsim::awaitMenuEventsDelivered(2s);
     bool failureSound = false;
     for (const auto& sound : hostsim::playedSounds()) failureSound |= sound.name == "UIMenuGeneralActivateFailure";
     EXPECT_TRUE(failureSound);
